@@ -1,0 +1,9 @@
+// Start-up: the single-instance check, the method switches, forwarding to the running instance,
+// and the clean-up at the end.
+#pragma once
+
+#include <windows.h>
+
+bool initInstance(HINSTANCE instance, const char* commandLine);
+void shutdownInstance();
+int runClient(HINSTANCE instance, const char* commandLine);

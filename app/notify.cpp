@@ -1,0 +1,31 @@
+// The balloon notification and the message box (see notify.h).
+#include "app/notify.h"
+
+#include "app/appstate.h"
+#include "app/tray.h"
+#include "base/text.h"
+#include "res/resource.h"
+
+BOOL showStatus(DWORD kind, const char* text, bool connected) {
+    HICON icon = loadTrayIcon(connected ? IDI_CONNECTED : IDI_NOT_CONNECTED);
+    NOTIFYICONDATAA data;
+    fillTrayData(&data, NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO);
+    data.uCallbackMessage = UM_TRAY;
+    data.hIcon = icon;
+    copyText(data.szTip, sizeof data.szTip,
+             connected ? "Qelto Nimbara (verbunden)" : "Qelto Nimbara (getrennt)");
+    // Every balloon text of the client fits the 255 characters; one that did not would be
+    // refused by copyText and shown empty rather than cut mid-word.
+    copyText(data.szInfo, sizeof data.szInfo, text);
+    copyText(data.szInfoTitle, sizeof data.szInfoTitle, "Nimbara");
+    data.uTimeout = 15000;
+    data.dwInfoFlags = kind;
+    BOOL result = Shell_NotifyIconA(NIM_MODIFY, &data);
+    // The replaced icon goes only after the shell holds the new one.
+    if (app.trayStatusIcon != nullptr)
+        DestroyIcon(app.trayStatusIcon);
+    app.trayStatusIcon = icon;
+    return result;
+}
+
+void showMessage(const char* text) { MessageBoxA(nullptr, text, "Nimbara", MB_OK); }

@@ -1,0 +1,48 @@
+// Bounded text helpers (see text.h). Portable: no Windows calls.
+#include "base/text.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+bool formatText(char* buffer, size_t size, const char* format, ...) {
+    if (buffer == nullptr || size == 0)
+        return false;
+    va_list args;
+    va_start(args, format);
+    int written = vsnprintf(buffer, size, format, args);
+    va_end(args);
+    if (written < 0 || static_cast<size_t>(written) >= size) {
+        buffer[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+bool copyText(char* buffer, size_t size, const char* source) {
+    if (buffer == nullptr || size == 0)
+        return false;
+    size_t length = source ? strlen(source) : 0;
+    if (length >= size) {
+        buffer[0] = '\0';
+        return false;
+    }
+    if (length > 0)
+        memcpy(buffer, source, length);
+    buffer[length] = '\0';
+    return true;
+}
+
+static char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalsIgnoringAsciiCase(const char* a, const char* b) {
+    if (a == nullptr || b == nullptr)
+        return a == b;
+    while (*a != '\0' && *b != '\0') {
+        if (lowerAscii(*a) != lowerAscii(*b))
+            return false;
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}

@@ -1,0 +1,10 @@
+# Native build: the portable core under AddressSanitizer and UndefinedBehaviorSanitizer.
+find_package(GTest REQUIRED)
+set(NIMBARA_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+
+add_library(nimbara_portable STATIC ${NIMBARA_PORTABLE_SOURCES})
+nimbara_target_setup(nimbara_portable)
+target_compile_options(nimbara_portable PRIVATE ${NIMBARA_SANITIZERS} -g)
+target_link_options(nimbara_portable PUBLIC ${NIMBARA_SANITIZERS})
+
+add_subdirectory(tests/native)

@@ -1,0 +1,69 @@
+# Windows build: Nimbara.exe, the Windows tests and the end-to-end tests (run under Wine).
+enable_language(RC)
+
+set(NIMBARA_WINDOWS_LIBS wininet mpr comctl32 shell32 gdi32 user32 advapi32 ole32)
+set(NIMBARA_LINK_FLAGS -static -static-libgcc -static-libstdc++
+    -Wl,--dynamicbase -Wl,--nxcompat)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  list(APPEND NIMBARA_LINK_FLAGS -Wl,--high-entropy-va)
+endif()
+
+add_library(nimbara_portable OBJECT ${NIMBARA_PORTABLE_SOURCES})
+nimbara_target_setup(nimbara_portable)
+
+# Win32 code of the client.
+add_library(nimbara_core OBJECT
+  base/registry.cpp
+  base/osprobe.cpp
+  drive/method.cpp
+  app/appstate.cpp
+  app/tray.cpp
+  app/mainwindow.cpp
+  app/instance.cpp)
+nimbara_target_setup(nimbara_core)
+
+# Entry points whose work later parts of the client fill; the tests of the main window link
+# recording versions instead.
+add_library(nimbara_entrypoints OBJECT
+  drive/mount.cpp
+  drive/drivewatch.cpp
+  ui/properties/frame.cpp
+  service/rekey.cpp)
+nimbara_target_setup(nimbara_entrypoints)
+
+# The three effects tests replace at link time: notifications, pauses, the shell hand-over.
+add_library(nimbara_seams OBJECT app/notify.cpp base/pause.cpp base/shellopen.cpp)
+nimbara_target_setup(nimbara_seams)
+
+# Resources: the script is UTF-8 in the repository and Windows-1252 for windres.
+set(NIMBARA_RES_DIR ${CMAKE_BINARY_DIR}/res)
+add_custom_command(
+  OUTPUT ${NIMBARA_RES_DIR}/nimbara.rc ${NIMBARA_RES_DIR}/connected.ico
+         ${NIMBARA_RES_DIR}/not_connected.ico ${NIMBARA_RES_DIR}/nimbara.manifest
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${NIMBARA_RES_DIR}
+  COMMAND iconv -f UTF-8 -t CP1252 ${CMAKE_SOURCE_DIR}/res/nimbara.rc -o ${NIMBARA_RES_DIR}/nimbara.rc
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/res/make_icons.py ${NIMBARA_RES_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/res/nimbara.manifest ${NIMBARA_RES_DIR}/
+  DEPENDS res/nimbara.rc res/make_icons.py res/nimbara.manifest res/resource.h
+  COMMENT "Preparing resources")
+set_source_files_properties(${NIMBARA_RES_DIR}/nimbara.rc PROPERTIES
+  OBJECT_DEPENDS "${NIMBARA_RES_DIR}/connected.ico;${NIMBARA_RES_DIR}/not_connected.ico;${NIMBARA_RES_DIR}/nimbara.manifest")
+add_library(nimbara_resources OBJECT ${NIMBARA_RES_DIR}/nimbara.rc)
+target_include_directories(nimbara_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${NIMBARA_RES_DIR})
+
+add_executable(Nimbara WIN32 app/main.cpp
+  $<TARGET_OBJECTS:nimbara_portable> $<TARGET_OBJECTS:nimbara_core>
+  $<TARGET_OBJECTS:nimbara_entrypoints> $<TARGET_OBJECTS:nimbara_seams>
+  $<TARGET_OBJECTS:nimbara_resources>)
+nimbara_target_setup(Nimbara)
+target_link_libraries(Nimbara PRIVATE ${NIMBARA_WINDOWS_LIBS})
+target_link_options(Nimbara PRIVATE ${NIMBARA_LINK_FLAGS} $<$<CONFIG:Release>:-s>)
+set_target_properties(Nimbara PROPERTIES OUTPUT_NAME Nimbara RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# The Wine wrapper runs every Windows test program; CTest uses it as the emulator.
+set(NIMBARA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(CMAKE_CROSSCOMPILING_EMULATOR bash ${CMAKE_SOURCE_DIR}/tests/support/wine-run.sh ${NIMBARA_WINEPREFIX})
+
+add_subdirectory(tests/support)
+add_subdirectory(tests/win)
+add_subdirectory(tests/e2e)

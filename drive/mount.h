@@ -1,0 +1,6 @@
+// Mapping and unmapping the share to its drive letter.
+#pragma once
+
+bool mountDrive(bool openAfter);
+void unmountDrive(bool clearCredentials);
+void autoMount();

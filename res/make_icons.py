@@ -1,0 +1,81 @@
+#!/usr/bin/env python3
+"""Draws the two tray icons of the client (16, 32 and 48 pixels each) and writes them as .ico
+files. Deterministic: the same script always writes the same bytes.
+
+usage: make_icons.py OUTPUT_DIR
+"""
+import math
+import struct
+import sys
+
+SIZES = (16, 32, 48)
+
+
+def cloud_alpha(x, y, n):
+    """Coverage of a small cloud shape at pixel (x, y) of an n-pixel image, 0.0 to 1.0."""
+    u = (x + 0.5) / n
+    v = (y + 0.5) / n
+    blobs = ((0.34, 0.58, 0.20), (0.55, 0.45, 0.25), (0.74, 0.60, 0.17))
+    inside = any((u - cx) ** 2 + (v - cy) ** 2 <= r * r for cx, cy, r in blobs)
+    base = 0.16 <= u <= 0.88 and 0.58 <= v <= 0.77
+    return 1.0 if inside or base else 0.0
+
+
+def pixel(x, y, n, connected):
+    if cloud_alpha(x, y, n) == 0.0:
+        return (0, 0, 0, 0)
+    shade = 1.0 - 0.35 * (y / n)
+    if connected:
+        r, g, b = 40, 120, 215   # a blue cloud: the drive is attached
+    else:
+        r, g, b = 150, 150, 150  # a grey cloud: not connected
+    colour = (int(r * shade), int(g * shade), int(b * shade), 255)
+    # the not-connected picture carries a red bar across its lower right
+    if not connected:
+        u, v = (x + 0.5) / n, (y + 0.5) / n
+        if abs((u - 0.62) - (v - 0.80)) < 0.07 and 0.45 <= u <= 0.95:
+            colour = (210, 30, 30, 255)
+    return colour
+
+
+def icon_image(n, connected):
+    """One icon image: BITMAPINFOHEADER, 32-bit BGRA rows bottom-up, then the AND mask."""
+    header = struct.pack("<IiiHHIIiiII", 40, n, 2 * n, 1, 32, 0, 0, 0, 0, 0, 0)
+    rows = []
+    mask_rows = []
+    mask_stride = ((n + 31) // 32) * 4
+    for y in reversed(range(n)):
+        row = bytearray()
+        mask = bytearray(mask_stride)
+        for x in range(n):
+            r, g, b, a = pixel(x, y, n, connected)
+            row += bytes((b, g, r, a))
+            if a == 0:
+                mask[x // 8] |= 0x80 >> (x % 8)
+        rows.append(bytes(row))
+        mask_rows.append(bytes(mask))
+    return header + b"".join(rows) + b"".join(mask_rows)
+
+
+def write_icon(path, connected):
+    images = [icon_image(n, connected) for n in SIZES]
+    out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
+    offset = 6 + 16 * len(images)
+    for n, data in zip(SIZES, images):
+        out += struct.pack("<BBBBHHII", n % 256, n % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    for data in images:
+        out += data
+    with open(path, "wb") as f:
+        f.write(out)
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    write_icon(sys.argv[1] + "/connected.ico", True)
+    write_icon(sys.argv[1] + "/not_connected.ico", False)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Test fixture around all Wine tests: "setup" initialises the prefix, starts one Xvfb (when
+# there is no display) and a persistent wineserver for the whole series; "cleanup" ends both.
+# usage: wine-fixture.sh setup|cleanup PREFIX
+set -u
+here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/wine-lib.sh"
+nimbara_wine_env "$2"
+case "$1" in
+setup)
+  nimbara_wine_init || exit 1
+  if [ -z "${DISPLAY:-}" ]; then
+    nimbara_start_xvfb || exit 1
+    echo "$NIMBARA_XVFB_PID" >"$NIMBARA_STATE/xvfb.pid"
+    echo "$DISPLAY" >"$NIMBARA_STATE/xvfb.display"
+  fi
+  wineserver -p
+  echo "prefix $WINEPREFIX ready, display $DISPLAY"
+  ;;
+cleanup)
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  if [ -f "$NIMBARA_STATE/xvfb.pid" ]; then
+    kill "$(cat "$NIMBARA_STATE/xvfb.pid")" 2>/dev/null
+    rm -f "$NIMBARA_STATE/xvfb.pid" "$NIMBARA_STATE/xvfb.display"
+  fi
+  echo "wineserver and Xvfb ended"
+  ;;
+esac

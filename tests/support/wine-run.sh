@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The Wine wrapper CTest uses as emulator: runs one Windows program in the test prefix, with a
+# display, under a time limit, and leaves no Xvfb of its own behind.
+# usage: wine-run.sh PREFIX PROGRAM.exe [ARGUMENTS...]
+set -u
+here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/wine-lib.sh"
+prefix="$1"
+shift
+nimbara_wine_env "$prefix"
+nimbara_wine_init
+nimbara_display || exit 1
+status=0
+timeout --kill-after=10 "${NIMBARA_TEST_TIMEOUT:-300}" wine "$@" || status=$?
+if [ -n "$NIMBARA_PRIVATE_XVFB" ]; then
+  kill "$NIMBARA_PRIVATE_XVFB" 2>/dev/null
+  wait "$NIMBARA_PRIVATE_XVFB" 2>/dev/null
+fi
+exit $status

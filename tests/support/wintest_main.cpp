@@ -1,0 +1,28 @@
+// main of the Windows test programs: every test starts from a registry without the product's
+// settings, its Run value or a Windows version set for a test's child program.
+#define _WIN32_WINNT 0x0600
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+static void cleanRegistry() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Qelto");
+    HKEY run;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                      KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+        RegDeleteValueA(run, "Nimbara");
+        RegCloseKey(run);
+    }
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\probe_child.exe");
+}
+
+class CleanRegistry : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo&) override { cleanRegistry(); }
+    void OnTestEnd(const testing::TestInfo&) override { cleanRegistry(); }
+};
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new CleanRegistry);
+    return RUN_ALL_TESTS();
+}
