@@ -67,3 +67,4 @@ set(CMAKE_CROSSCOMPILING_EMULATOR bash ${CMAKE_SOURCE_DIR}/tests/support/wine-ru
 add_subdirectory(tests/support)
 add_subdirectory(tests/win)
 add_subdirectory(tests/e2e)
+add_subdirectory(tools/bench)

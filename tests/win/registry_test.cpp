@@ -63,11 +63,17 @@ TEST(Registry, GettersByType) {
     rawSet(kKey, "Big", REG_DWORD_BIG_ENDIAN, bigEndian, 4);
     rawSet(kKey, "Multi", REG_MULTI_SZ, "first\0second\0", 14);
     rawSet(kKey, "Expand", REG_EXPAND_SZ, "%TEMP%\\x", 9);
-    // Another program stored this string without its terminating NUL.
-    rawSet(kKey, "Bare", REG_SZ, "abc", 3);
+    // Another program stored these strings without their terminating NUL (Wine's ANSI calls
+    // add one to REG_SZ on the way, so the wide call and a link value show the bare bytes).
+    rawSet(kKey, "BareLink", REG_LINK, "abc", 3);
+    HKEY product;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &product));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(product, L"BareWide", 0, REG_SZ,
+                                            reinterpret_cast<const BYTE*>(L"xyz"), 6));
+    RegCloseKey(product);
 
     RegistryKey key(HKEY_CURRENT_USER);
-    RegistryValue big, multi, expand, bare;
+    RegistryValue big, multi, expand, bareLink, bareWide;
     DWORD number = 0;
     ASSERT_TRUE(key.read(kKey, "Big", &big));
     ASSERT_TRUE(big.getDword(&number));
@@ -84,10 +90,13 @@ TEST(Registry, GettersByType) {
     ASSERT_TRUE(expand.getString(&text));
     EXPECT_STREQ("%TEMP%\\x", text);
 
-    ASSERT_TRUE(key.read(kKey, "Bare", &bare));
-    EXPECT_EQ(3u, bare.size());
-    ASSERT_TRUE(bare.getString(&text));
+    ASSERT_TRUE(key.read(kKey, "BareLink", &bareLink));
+    EXPECT_EQ(3u, bareLink.size());
+    ASSERT_TRUE(bareLink.getString(&text));
     EXPECT_STREQ("abc", text);
+    ASSERT_TRUE(key.read(kKey, "BareWide", &bareWide));
+    ASSERT_TRUE(bareWide.getString(&text));
+    EXPECT_STREQ("xyz", text);
 
     RegistryValue missing;
     EXPECT_FALSE(key.read(kKey, "Missing", &missing));
@@ -162,22 +171,22 @@ TEST(Registry, Autostart) {
     EXPECT_FALSE(autostartEnabled());
     EXPECT_FALSE(setAutostart(false));
 
+    const std::string byDefault =
+        std::string("%PROGRAMFILES%\\Qelto\\Nimbara\\Nimbara.exe /tray") + '\0';
     EXPECT_TRUE(setAutostart(true));
     EXPECT_TRUE(autostartEnabled());
-    EXPECT_EQ(std::string("%PROGRAMFILES%\\Qelto\\Nimbara\\Nimbara.exe /tray\0", 48),
-              rawGet(settings::kRunKey, "Nimbara", &type));
+    EXPECT_EQ(byDefault, rawGet(settings::kRunKey, "Nimbara", &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
 
     // An existing command is kept, even when the install directory changed since.
     writeStringSetting(kKey, "InstallDir", "C:\\Elsewhere");
     EXPECT_TRUE(setAutostart(true));
-    EXPECT_EQ(std::string("%PROGRAMFILES%\\Qelto\\Nimbara\\Nimbara.exe /tray\0", 48),
-              rawGet(settings::kRunKey, "Nimbara", &type));
+    EXPECT_EQ(byDefault, rawGet(settings::kRunKey, "Nimbara", &type));
 
     EXPECT_TRUE(setAutostart(false));
     EXPECT_FALSE(autostartEnabled());
     EXPECT_TRUE(setAutostart(true));
-    EXPECT_EQ(std::string("C:\\Elsewhere\\Nimbara.exe /tray\0", 31),
+    EXPECT_EQ(std::string("C:\\Elsewhere\\Nimbara.exe /tray") + '\0',
               rawGet(settings::kRunKey, "Nimbara", &type));
     EXPECT_TRUE(setAutostart(false));
 }
