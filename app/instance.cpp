@@ -105,10 +105,9 @@ int runClient(HINSTANCE instance, const char* commandLine) {
     bool webFolder = isWebFolderMethod(selectConnectionMethod());
     int exitCode = 0;
     if (initInstance(instance, commandLine)) {
-        app.mainWindow = CreateWindowExA(0, kMainWindowClass, kMainWindowTitle,
-                                         WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
-                                         nullptr);
+        app.mainWindow = CreateWindowExA(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                         nullptr, nullptr, instance, nullptr);
         if (app.mainWindow != nullptr) {
             addTrayIcon();
             ShowWindow(app.mainWindow, SW_HIDE);

@@ -28,4 +28,6 @@ BOOL showStatus(DWORD kind, const char* text, bool connected) {
     return result;
 }
 
-void showMessage(const char* text) { MessageBoxA(nullptr, text, "Nimbara", MB_OK); }
+void showMessage(const char* text) {
+    MessageBoxA(nullptr, text, "Nimbara", MB_OK);
+}

@@ -10,11 +10,16 @@ CommandLineSwitch parseSwitch(const char* commandLine) {
         const char* text;
         Switch kind;
     } table[] = {
-        {"", Switch::None},           {"/open", Switch::Open},
-        {"/tray", Switch::Tray},      {"/mount", Switch::Mount},
-        {"/umount", Switch::Umount},  {"/setup", Switch::Setup},
-        {"/properties", Switch::Properties}, {"/stop", Switch::Stop},
-        {"/rekey", Switch::Rekey},    {"/replace", Switch::Replace},
+        {"", Switch::None},
+        {"/open", Switch::Open},
+        {"/tray", Switch::Tray},
+        {"/mount", Switch::Mount},
+        {"/umount", Switch::Umount},
+        {"/setup", Switch::Setup},
+        {"/properties", Switch::Properties},
+        {"/stop", Switch::Stop},
+        {"/rekey", Switch::Rekey},
+        {"/replace", Switch::Replace},
         {"/noforce", Switch::Force},
     };
     CommandLineSwitch result;

@@ -10,8 +10,8 @@
 static_assert(kNotifyIconDataSize <= sizeof(NOTIFYICONDATAA), "notification layout too large");
 
 HICON loadTrayIcon(int resourceId) {
-    return static_cast<HICON>(LoadImageA(app.instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON,
-                                         16, 16, LR_DEFAULTCOLOR));
+    return static_cast<HICON>(LoadImageA(app.instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON, 16,
+                                         16, LR_DEFAULTCOLOR));
 }
 
 void fillTrayData(NOTIFYICONDATAA* data, UINT flags) {

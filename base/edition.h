@@ -10,7 +10,7 @@ struct VersionFacts {
     uint32_t platformId = 0;
     uint32_t major = 0;
     uint32_t minor = 0;
-    char servicePack2 = '\0';          // second character of the service-pack text
+    char servicePack2 = '\0'; // second character of the service-pack text
     uint16_t suiteMask = 0;
     uint8_t productType = 0;
     uint16_t architecture = 0;

@@ -35,8 +35,8 @@ static void querySystemInfo(SYSTEM_INFO* system) {
 // The "ProductType" text for systems without the extended version query.
 static bool readProductOptions(char* buffer, DWORD size) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settings::kProductOptionsKey, 0, KEY_QUERY_VALUE,
-                      &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settings::kProductOptionsKey, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
         return false;
     DWORD type = REG_NONE;
     DWORD got = size - 1;
@@ -74,4 +74,6 @@ OsProbe::OsProbe() : edition_(1000), extended_(FALSE) {
     edition_ = ::editionCode(facts);
 }
 
-bool OsProbe::is64Bit() const { return is64BitArchitecture(system_.wProcessorArchitecture); }
+bool OsProbe::is64Bit() const {
+    return is64BitArchitecture(system_.wProcessorArchitecture);
+}

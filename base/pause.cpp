@@ -1,4 +1,6 @@
 // The real pause (see pause.h).
 #include "base/pause.h"
 
-void pauseMilliseconds(DWORD milliseconds) { Sleep(milliseconds); }
+void pauseMilliseconds(DWORD milliseconds) {
+    Sleep(milliseconds);
+}

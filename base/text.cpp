@@ -33,7 +33,9 @@ bool copyText(char* buffer, size_t size, const char* source) {
     return true;
 }
 
-static char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+static char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool equalsIgnoringAsciiCase(const char* a, const char* b) {
     if (a == nullptr || b == nullptr)

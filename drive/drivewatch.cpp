@@ -4,6 +4,8 @@
 
 void openDrive(HWND) {}
 
-bool scanMappedDrives(bool) { return false; }
+bool scanMappedDrives(bool) {
+    return false;
+}
 
 void handleVolumeBroadcast(bool, const DEV_BROADCAST_HDR*) {}

@@ -1,7 +1,9 @@
 // Connection-method rules (see method_rules.h).
 #include "drive/method_rules.h"
 
-bool sslPreferredFrom(const DwordSetting& ssl) { return !ssl.readable || ssl.value == 1; }
+bool sslPreferredFrom(const DwordSetting& ssl) {
+    return !ssl.readable || ssl.value == 1;
+}
 
 bool basicAuthAllowedFrom(const RedirectorSettings& s, bool checkLevel) {
     bool allowed = s.useBasicAuth.readable && s.useBasicAuth.value != 0;
@@ -29,7 +31,9 @@ ConnectionMethod methodForVersion(uint32_t major, uint32_t minor, bool sslPrefer
     return sslPreferred ? 4 : 3;
 }
 
-bool isWebFolderMethod(ConnectionMethod method) { return method == 1 || method == 2; }
+bool isWebFolderMethod(ConnectionMethod method) {
+    return method == 1 || method == 2;
+}
 
 int credentialKind(ConnectionMethod method) {
     if (method == 1 || method == 2)

@@ -2,7 +2,9 @@
 // disconnect, quit, /mount, /umount, /tray) arrive here and change nothing for now.
 #include "drive/mount.h"
 
-bool mountDrive(bool) { return false; }
+bool mountDrive(bool) {
+    return false;
+}
 
 void unmountDrive(bool) {}
 

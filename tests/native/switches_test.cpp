@@ -11,9 +11,9 @@ TEST(Switches, WholeLineCaseSensitiveMatch) {
     EXPECT_EQ(Switch::Tray, parseSwitch("/tray").kind);
     EXPECT_EQ(Switch::Replace, parseSwitch("/replace").kind);
     EXPECT_EQ(Switch::Properties, parseSwitch("/properties").kind);
-    for (const char* notASwitch : {"/tray ", " /tray", "/Tray", "/TRAY", "/tray /stop", "/force=7",
-                                   "/force=", "/force=10", "/force=-1", "/force=3 ", "tray",
-                                   "/noforce=1", "/stopp"})
+    for (const char* notASwitch :
+         {"/tray ", " /tray", "/Tray", "/TRAY", "/tray /stop", "/force=7", "/force=", "/force=10",
+          "/force=-1", "/force=3 ", "tray", "/noforce=1", "/stopp"})
         EXPECT_EQ(Switch::Other, parseSwitch(notASwitch).kind) << "[" << notASwitch << "]";
 }
 

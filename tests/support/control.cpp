@@ -29,8 +29,8 @@ Process start(const std::string& program, const std::string& arguments) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     Process process;
-    if (CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &info)) {
+    if (CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &info)) {
         CloseHandle(info.hThread);
         process.handle = info.hProcess;
         process.id = info.dwProcessId;
@@ -62,7 +62,9 @@ void kill(Process& process) {
     release(process);
 }
 
-HWND findClient() { return FindWindowA(kClientClass, nullptr); }
+HWND findClient() {
+    return FindWindowA(kClientClass, nullptr);
+}
 
 DWORD clientProcessId() {
     HWND window = findClient();

@@ -5,7 +5,8 @@
 nimbara_wine_env() {
   export WINEPREFIX="$1"
   export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # No Mono or Gecko prompts, and no debugger: a crashing test program must end, not wait.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
   # Non-ASCII arguments reach Windows programs intact only under a UTF-8 C library locale;
   # Wine's ANSI code page is then 1252.
   export LC_ALL=C.UTF-8

@@ -27,7 +27,9 @@ std::string joined() {
     return all;
 }
 
-static void record(const std::string& call) { calls.push_back(call); }
+static void record(const std::string& call) {
+    calls.push_back(call);
+}
 
 } // namespace recording
 
@@ -39,9 +41,13 @@ BOOL showStatus(DWORD kind, const char* text, bool connected) {
     return TRUE;
 }
 
-void showMessage(const char* text) { record(std::string("showMessage ") + text); }
+void showMessage(const char* text) {
+    record(std::string("showMessage ") + text);
+}
 
-void pauseMilliseconds(DWORD milliseconds) { record("pause " + std::to_string(milliseconds)); }
+void pauseMilliseconds(DWORD milliseconds) {
+    record("pause " + std::to_string(milliseconds));
+}
 
 bool shellOpen(HWND, const char* file, const char* parameters) {
     record(std::string("shellOpen ") + file + " " + (parameters ? parameters : ""));
@@ -57,9 +63,13 @@ void unmountDrive(bool clearCredentials) {
     record(std::string("unmountDrive ") + (clearCredentials ? "true" : "false"));
 }
 
-void autoMount() { record("autoMount"); }
+void autoMount() {
+    record("autoMount");
+}
 
-void openDrive(HWND owner) { record(owner ? "openDrive window" : "openDrive none"); }
+void openDrive(HWND owner) {
+    record(owner ? "openDrive window" : "openDrive none");
+}
 
 bool scanMappedDrives(bool cancel) {
     record(std::string("scanMappedDrives ") + (cancel ? "true" : "false"));
@@ -77,4 +87,6 @@ INT_PTR showPropertiesDialog(HWND) {
     return 0;
 }
 
-void rekeyStoredLogin() { record("rekeyStoredLogin"); }
+void rekeyStoredLogin() {
+    record("rekeyStoredLogin");
+}

@@ -28,7 +28,8 @@ std::string rawGet(const char* subKey, const char* name, DWORD* type) {
         return "";
     char buffer[1024];
     DWORD size = sizeof buffer;
-    LONG result = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(buffer), &size);
+    LONG result =
+        RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(buffer), &size);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS) {
         *type = REG_NONE;
