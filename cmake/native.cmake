@@ -8,3 +8,5 @@ target_compile_options(nimbara_portable PRIVATE ${NIMBARA_SANITIZERS} -g)
 target_link_options(nimbara_portable PUBLIC ${NIMBARA_SANITIZERS})
 
 add_subdirectory(tests/native)
+
+add_test(NAME format COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-format.sh)

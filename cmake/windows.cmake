@@ -68,3 +68,12 @@ add_subdirectory(tests/support)
 add_subdirectory(tests/win)
 add_subdirectory(tests/e2e)
 add_subdirectory(tools/bench)
+
+# The shipped flags and the imports of the built program.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(NIMBARA_BITS 64)
+else()
+  set(NIMBARA_BITS 32)
+endif()
+add_test(NAME binary.Nimbara COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-binary.sh
+  ${NIMBARA_OBJDUMP} $<TARGET_FILE:Nimbara> ${NIMBARA_BITS})
