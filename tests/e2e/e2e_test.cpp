@@ -185,4 +185,64 @@ TEST_F(Client, RightButtonPressOpensTheTrayMenu) {
     EXPECT_FALSE(IsWindow(menu) && IsWindowVisible(menu));
 }
 
+// The built program's resources, read from the file as Windows would: German texts as
+// Windows-1252 bytes, both icons in three sizes, the version and the manifest.
+TEST(BuiltProgram, Resources) {
+    HMODULE module =
+        LoadLibraryExA(control::clientPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module);
+    HMENU menu = LoadMenuA(module, MAKEINTRESOURCEA(109));
+    ASSERT_NE(nullptr, menu);
+    char text[32] = "";
+    GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ("Nimbara", text);
+    GetMenuStringA(GetSubMenu(menu, 0), 0, text, sizeof text, MF_BYPOSITION);
+    EXPECT_EQ(std::string("&\xD6"
+                          "ffnen"),
+              text);
+    DestroyMenu(menu);
+
+    for (int id : {108, 112}) {
+        HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14));
+        ASSERT_NE(nullptr, group) << id;
+        const BYTE* directory = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
+        ASSERT_NE(nullptr, directory);
+        WORD count = *reinterpret_cast<const WORD*>(directory + 4);
+        std::string sizes;
+        for (WORD i = 0; i < count; ++i)
+            sizes += std::to_string(directory[6 + 14 * i]) + " ";
+        EXPECT_EQ("16 32 48 ", sizes) << id;
+    }
+
+    HRSRC manifestResource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(nullptr, manifestResource);
+    std::string manifest(
+        static_cast<const char*>(LockResource(LoadResource(module, manifestResource))),
+        SizeofResource(module, manifestResource));
+    EXPECT_NE(std::string::npos, manifest.find("name=\"Nimbara.exe\""));
+    EXPECT_NE(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls"));
+    EXPECT_NE(std::string::npos, manifest.find("version=\"6.0.0.0\""));
+
+    HRSRC versionResource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));
+    ASSERT_NE(nullptr, versionResource);
+    const BYTE* version =
+        static_cast<const BYTE*>(LockResource(LoadResource(module, versionResource)));
+    DWORD size = SizeofResource(module, versionResource);
+    const VS_FIXEDFILEINFO* fixed = nullptr;
+    for (DWORD offset = 0; offset + sizeof(VS_FIXEDFILEINFO) <= size; offset += 4) {
+        const VS_FIXEDFILEINFO* candidate =
+            reinterpret_cast<const VS_FIXEDFILEINFO*>(version + offset);
+        if (candidate->dwSignature == 0xFEEF04BD) {
+            fixed = candidate;
+            break;
+        }
+    }
+    ASSERT_NE(nullptr, fixed);
+    EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionMS);
+    EXPECT_EQ(0u, fixed->dwFileVersionLS);
+    EXPECT_EQ(MAKELONG(0, 1), fixed->dwProductVersionMS);
+    EXPECT_EQ(0u, fixed->dwProductVersionLS);
+    FreeLibrary(module);
+}
+
 } // namespace

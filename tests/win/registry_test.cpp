@@ -99,6 +99,14 @@ TEST(Registry, GettersByType) {
     ASSERT_TRUE(bareWide.getString(&text));
     EXPECT_STREQ("xyz", text);
 
+    // A DWORD value shorter than four bytes reads as zero-filled, never beyond its buffer.
+    const BYTE shortDword[2] = {0x34, 0x12};
+    rawSet(kKey, "Short", REG_DWORD, shortDword, 2);
+    RegistryValue shortValue;
+    ASSERT_TRUE(key.read(kKey, "Short", &shortValue));
+    ASSERT_TRUE(shortValue.getDword(&number));
+    EXPECT_EQ(0x1234u, number);
+
     RegistryValue missing;
     EXPECT_FALSE(key.read(kKey, "Missing", &missing));
     EXPECT_FALSE(key.read("Software\\Qelto\\NoSuchKey", "Missing", &missing));

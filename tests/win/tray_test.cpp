@@ -96,6 +96,7 @@ protected:
                                          nullptr, app.instance, nullptr);
         ASSERT_NE(nullptr, app.mainWindow);
         shellCalls.clear();
+        shellCalls.reserve(1024); // the tests hold references to recorded calls
         connectedPixels = pixelsOf(IDI_CONNECTED);
         notConnectedPixels = pixelsOf(IDI_NOT_CONNECTED);
         ASSERT_FALSE(connectedPixels.empty());
@@ -119,7 +120,7 @@ TEST_F(Tray, PictureAndTooltipFollowTheLastStatus) {
     ASSERT_EQ(1u, shellCalls.size());
     const NOTIFYICONDATAA& added = shellCalls[0].data;
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shellCalls[0].message);
-    EXPECT_EQ(488u, added.cbSize);
+    EXPECT_EQ(sizeof(void*) == 4 ? 488u : 504u, added.cbSize);
     EXPECT_EQ(app.mainWindow, added.hWnd);
     EXPECT_EQ(1u, added.uID);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), added.uFlags);
@@ -132,7 +133,7 @@ TEST_F(Tray, PictureAndTooltipFollowTheLastStatus) {
     ASSERT_EQ(3u, shellCalls.size());
     const NOTIFYICONDATAA& first = shellCalls[1].data;
     EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), shellCalls[1].message);
-    EXPECT_EQ(488u, first.cbSize);
+    EXPECT_EQ(added.cbSize, first.cbSize);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO), first.uFlags);
     EXPECT_STREQ("Qelto Nimbara (verbunden)", first.szTip);
     EXPECT_STREQ("Ihre Nimbara\r\nist verbunden.", first.szInfo);
