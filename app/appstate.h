@@ -2,6 +2,8 @@
 // state of the main window and the handles the tray icon holds. The one place such state lives.
 #pragma once
 
+#include "service/answer.h"
+
 #include <windows.h>
 
 struct AppState {
@@ -19,6 +21,8 @@ struct AppState {
     // tray icon
     HICON trayStartIcon = nullptr;
     HICON trayStatusIcon = nullptr;
+    // the last update announcement of the web service
+    UpdateInfo updateInfo;
 };
 
 extern AppState app;

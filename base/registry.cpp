@@ -166,6 +166,16 @@ bool readStringValue(HKEY root, const char* subKey, const char* valueName, char*
            copyText(buffer, size, text);
 }
 
+bool readProductString(const char* valueName, std::string* out) {
+    RegistryKey key(HKEY_CURRENT_USER);
+    RegistryValue value;
+    const char* text = nullptr;
+    if (!key.read(settings::kProductKey, valueName, &value) || !value.getString(&text))
+        return false;
+    *out = text;
+    return true;
+}
+
 bool driveLetterDiffers(const char* text) {
     RegistryKey key(HKEY_CURRENT_USER);
     RegistryValue value;

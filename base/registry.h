@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class RegistryValue {
 public:
     RegistryValue();
@@ -49,6 +51,9 @@ bool readDwordValue(HKEY root, const char* subKey, const char* valueName, DWORD*
 // Copies the string into buffer; false when absent, not a string, or longer than the buffer.
 bool readStringValue(HKEY root, const char* subKey, const char* valueName, char* buffer,
                      size_t size);
+
+// A string of the product key, whatever its length; false when absent or not a string.
+bool readProductString(const char* valueName, std::string* out);
 
 bool driveLetterDiffers(const char* text);
 void storeDriveLetter(const char* text);

@@ -4,7 +4,7 @@
 #include <shellapi.h>
 
 // ShellExecuteA reports success with a value above 32.
-bool shellOpen(HWND owner, const char* file, const char* parameters) {
-    HINSTANCE result = ShellExecuteA(owner, "open", file, parameters, nullptr, SW_SHOWNORMAL);
+bool shellOpen(HWND owner, const char* file, const char* parameters, int show) {
+    HINSTANCE result = ShellExecuteA(owner, "open", file, parameters, nullptr, show);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }

@@ -3,4 +3,5 @@
 
 #include <windows.h>
 
-bool shellOpen(HWND owner, const char* file, const char* parameters);
+// show: the window state for ShellExecuteA (SW_SHOW, SW_SHOWNORMAL, ...).
+bool shellOpen(HWND owner, const char* file, const char* parameters, int show);

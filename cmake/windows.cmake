@@ -19,8 +19,17 @@ add_library(nimbara_core OBJECT
   app/appstate.cpp
   app/tray.cpp
   app/mainwindow.cpp
-  app/instance.cpp)
+  app/instance.cpp
+  base/httpclient.cpp
+  service/frame.cpp
+  service/auth.cpp
+  service/quota.cpp)
 nimbara_target_setup(nimbara_core)
+
+# The commands of the tray and the command line that call the service; the tests of the main
+# window link a recording version instead.
+add_library(nimbara_commands OBJECT service/rekey.cpp)
+nimbara_target_setup(nimbara_commands)
 
 # Entry points whose work later parts of the client fill; the tests of the main window link
 # recording versions instead.
@@ -28,7 +37,7 @@ add_library(nimbara_entrypoints OBJECT
   drive/mount.cpp
   drive/drivewatch.cpp
   ui/properties/frame.cpp
-  service/rekey.cpp)
+  drive/webfolder.cpp)
 nimbara_target_setup(nimbara_entrypoints)
 
 # The three effects tests replace at link time: notifications, pauses, the shell hand-over.
@@ -53,7 +62,8 @@ target_include_directories(nimbara_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${N
 
 add_executable(Nimbara WIN32 app/main.cpp
   $<TARGET_OBJECTS:nimbara_portable> $<TARGET_OBJECTS:nimbara_core>
-  $<TARGET_OBJECTS:nimbara_entrypoints> $<TARGET_OBJECTS:nimbara_seams>
+  $<TARGET_OBJECTS:nimbara_commands> $<TARGET_OBJECTS:nimbara_entrypoints>
+  $<TARGET_OBJECTS:nimbara_seams>
   $<TARGET_OBJECTS:nimbara_resources>)
 nimbara_target_setup(Nimbara)
 target_link_libraries(Nimbara PRIVATE ${NIMBARA_WINDOWS_LIBS})

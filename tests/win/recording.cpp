@@ -7,7 +7,7 @@
 #include "base/shellopen.h"
 #include "drive/drivewatch.h"
 #include "drive/mount.h"
-#include "service/rekey.h"
+#include "drive/webfolder.h"
 #include "ui/properties/frame.h"
 
 namespace recording {
@@ -49,8 +49,9 @@ void pauseMilliseconds(DWORD milliseconds) {
     record("pause " + std::to_string(milliseconds));
 }
 
-bool shellOpen(HWND, const char* file, const char* parameters) {
-    record(std::string("shellOpen ") + file + " " + (parameters ? parameters : ""));
+bool shellOpen(HWND owner, const char* file, const char* parameters, int show) {
+    record(std::string("shellOpen ") + (owner ? "window " : "none ") + file + " " +
+           (parameters ? parameters : "") + " " + std::to_string(show));
     return true;
 }
 
@@ -87,6 +88,6 @@ INT_PTR showPropertiesDialog(HWND) {
     return 0;
 }
 
-void rekeyStoredLogin() {
-    record("rekeyStoredLogin");
+void buildWebFolderPlace(const std::string& share) {
+    record("buildWebFolderPlace " + share);
 }

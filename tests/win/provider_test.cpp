@@ -1,0 +1,300 @@
+// The local provider service seen through Wine's WinINet: scripted answers over HTTP and HTTPS,
+// the request log, refusal of the untrusted certificate, answers written in pieces or cut short,
+// and answers that never come.
+#include "provider_client.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const char* const kAgent = "Mozilla/5.0 (compatible; provider test)";
+
+struct Options {
+    const char* method = "GET";
+    const char* host = "127.0.0.1";
+    std::string body;
+    DWORD receiveTimeout = 0;  // milliseconds; 0 leaves WinINet's default
+    DWORD securityFlags = 0;   // added to the request's security flags
+};
+
+struct Reply {
+    bool sent = false;
+    DWORD sendError = 0;
+    DWORD status = 0;
+    std::string body;
+    int reads = 0; // reads that returned data
+    DWORD readError = 0;
+};
+
+// One request as the client makes it: HTTP/1.0, no cache, read to the end in 1024-byte chunks.
+Reply fetch(int port, bool secure, const char* path, const Options& options = Options()) {
+    Reply reply;
+    HINTERNET internet = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET connection =
+        internet ? InternetConnectA(internet, options.host, static_cast<INTERNET_PORT>(port),
+                                    nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0)
+                 : nullptr;
+    const char* accept[] = {"*/*", nullptr};
+    DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | (secure ? INTERNET_FLAG_SECURE : 0);
+    HINTERNET request = connection ? HttpOpenRequestA(connection, options.method, path,
+                                                      "HTTP/1.0", nullptr, accept, flags, 0)
+                                   : nullptr;
+    EXPECT_NE(nullptr, request) << "error " << GetLastError();
+    if (request && options.receiveTimeout) {
+        DWORD timeout = options.receiveTimeout;
+        EXPECT_TRUE(InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout,
+                                       sizeof timeout));
+    }
+    if (request && options.securityFlags) {
+        DWORD current = 0, size = sizeof current;
+        InternetQueryOptionA(request, INTERNET_OPTION_SECURITY_FLAGS, &current, &size);
+        current |= options.securityFlags;
+        EXPECT_TRUE(InternetSetOptionA(request, INTERNET_OPTION_SECURITY_FLAGS, &current,
+                                       sizeof current));
+    }
+    if (request) {
+        const char* headers =
+            options.body.empty() ? nullptr : "Content-Type: application/x-www-form-urlencoded\r\n";
+        reply.sent = HttpSendRequestA(request, headers, headers ? static_cast<DWORD>(-1) : 0,
+                                      const_cast<char*>(options.body.data()),
+                                      static_cast<DWORD>(options.body.size()));
+        reply.sendError = reply.sent ? 0 : GetLastError();
+    }
+    if (reply.sent) {
+        DWORD size = sizeof reply.status;
+        HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &reply.status,
+                       &size, nullptr);
+        char chunk[1024];
+        for (;;) {
+            DWORD got = 0;
+            if (!InternetReadFile(request, chunk, sizeof chunk, &got)) {
+                reply.readError = GetLastError();
+                break;
+            }
+            if (got == 0)
+                break;
+            reply.body.append(chunk, got);
+            ++reply.reads;
+        }
+    }
+    if (request)
+        InternetCloseHandle(request);
+    if (connection)
+        InternetCloseHandle(connection);
+    if (internet)
+        InternetCloseHandle(internet);
+    return reply;
+}
+
+// A field answer of about size bytes whose "Share" line starts before byte 1024 and ends after.
+std::string straddlingAnswer(std::string* share) {
+    std::string text = "Status: 200\r\n";
+    while (text.size() < 1000)
+        text += "Filler: " + std::string(40, 'x') + "\r\n";
+    *share = "Share: " + std::string(60, 's') + "\xE4\xFC\r\n";
+    text += *share;
+    return text + provider::fieldAnswer({{"Name", "n\xF6"}, {"Password", "p"}});
+}
+
+class Provider : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(provider::stateDir().empty()) << "NIMBARA_PROVIDER_STATE is not set";
+        provider::reset();
+    }
+    void TearDown() override { provider::reset(); }
+};
+
+TEST_F(Provider, ScriptedAnswersComeBackInOrderAndTheLogHasTheExactRequests) {
+    provider::Answer fields;
+    fields.body = provider::fieldAnswer({{"Status", "200"}, {"Name", "user"}, {"Share", "s"}});
+    provider::Answer conflict;
+    conflict.status = 409;
+    conflict.reason = "Conflict";
+    conflict.headers = {{"X-Test", "second"}};
+    conflict.body = "Status: 409\r\nMessage: http://127.0.0.1/page\r\n";
+    provider::script({fields, conflict});
+
+    const char* auth = "/a/filemanager.webdav.auth?type=REST.2&username=a%20b&password=%26%3D%3F"
+                       "&ClientVersion=1.0.0&key=0";
+    const char* stat = "/a/filemanager.webdav.stat?type=REST.2&username=u&password=p";
+    Reply first = fetch(provider::httpPort(), false, auth);
+    Reply second = fetch(provider::httpsPort(), true, stat);
+    Reply third = fetch(provider::httpPort(), false, "/again?x=1");
+
+    ASSERT_TRUE(first.sent) << first.sendError;
+    EXPECT_EQ(200u, first.status);
+    EXPECT_EQ(fields.body, first.body);
+    ASSERT_TRUE(second.sent) << second.sendError;
+    EXPECT_EQ(409u, second.status);
+    EXPECT_EQ(conflict.body, second.body);
+    ASSERT_TRUE(third.sent) << third.sendError;
+    EXPECT_EQ(409u, third.status) << "the last answer repeats";
+
+    auto log = provider::requests();
+    ASSERT_EQ(3u, log.size());
+    EXPECT_EQ(auth, log[0].path);
+    EXPECT_EQ(stat, log[1].path);
+    EXPECT_EQ("/again?x=1", log[2].path);
+    EXPECT_EQ(provider::httpPort(), log[0].port);
+    EXPECT_EQ(provider::httpsPort(), log[1].port);
+    for (const auto& request : log) {
+        EXPECT_EQ("GET", request.method);
+        EXPECT_EQ("HTTP/1.0", request.version);
+        EXPECT_EQ(kAgent, request.header("user-agent"));
+        EXPECT_EQ("", request.body);
+    }
+    EXPECT_EQ("127.0.0.1:" + std::to_string(provider::httpsPort()), log[1].header("Host"));
+}
+
+TEST_F(Provider, WithoutAScriptEveryRequestIsAnswered404AndLogged) {
+    Reply reply = fetch(provider::httpPort(), false, "/nothing");
+    ASSERT_TRUE(reply.sent) << reply.sendError;
+    EXPECT_EQ(404u, reply.status);
+    ASSERT_EQ(1u, provider::requests().size());
+    provider::reset();
+    EXPECT_TRUE(provider::requests().empty());
+}
+
+TEST_F(Provider, PostBodyIsLoggedByteForByte) {
+    provider::script({provider::Answer()});
+    Options post;
+    post.method = "POST";
+    post.body = "name=J\xFCrgen&text=a\r\nb&end=\x80\xFF";
+    Reply reply = fetch(provider::httpsPort(), true, "/form", post);
+    ASSERT_TRUE(reply.sent) << reply.sendError;
+    EXPECT_EQ(200u, reply.status);
+    auto log = provider::requests();
+    ASSERT_EQ(1u, log.size());
+    EXPECT_EQ("POST", log[0].method);
+    EXPECT_EQ(post.body, log[0].body);
+    EXPECT_EQ(std::to_string(post.body.size()), log[0].header("Content-Length"));
+    EXPECT_EQ("application/x-www-form-urlencoded", log[0].header("Content-Type"));
+}
+
+TEST_F(Provider, CertificateOfAnUnknownAuthorityIsRefused) {
+    provider::script({provider::Answer()});
+    Reply refused = fetch(provider::untrustedPort(), true, "/untrusted");
+    EXPECT_FALSE(refused.sent);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_INVALID_CA), refused.sendError);
+    EXPECT_TRUE(provider::requests().empty()) << "no request may pass a refused certificate";
+
+    // The same port answers once the unknown authority is explicitly accepted: the refusal is
+    // about the certificate, not a port that does not work.
+    Options accepting;
+    accepting.securityFlags = SECURITY_FLAG_IGNORE_UNKNOWN_CA;
+    Reply accepted = fetch(provider::untrustedPort(), true, "/accepted", accepting);
+    ASSERT_TRUE(accepted.sent) << accepted.sendError;
+    EXPECT_EQ(200u, accepted.status);
+    auto log = provider::requests();
+    ASSERT_EQ(1u, log.size());
+    EXPECT_EQ("/accepted", log[0].path);
+}
+
+TEST_F(Provider, TrustedCertificateHoldsForLocalhostToo) {
+    provider::script({provider::Answer()});
+    Options byName;
+    byName.host = "localhost";
+    Reply reply = fetch(provider::httpsPort(), true, "/by-name", byName);
+    ASSERT_TRUE(reply.sent) << reply.sendError;
+    EXPECT_EQ(200u, reply.status);
+}
+
+TEST_F(Provider, LineStraddlingTheReadBoundaryArrivesWholeWithAndWithoutLength) {
+    std::string share;
+    std::string text = straddlingAnswer(&share);
+    size_t start = text.find(share);
+    ASSERT_LT(start, 1024u);
+    ASSERT_GT(start + share.size(), 1024u);
+    for (bool length : {true, false}) {
+        SCOPED_TRACE(length ? "Content-Length" : "close-delimited");
+        provider::reset();
+        provider::Answer answer;
+        answer.chunks = {text.substr(0, start + 10), text.substr(start + 10, 3),
+                         text.substr(start + 13)};
+        answer.length = length;
+        provider::script({answer});
+        Reply reply = fetch(provider::httpPort(), false, "/split");
+        ASSERT_TRUE(reply.sent) << reply.sendError;
+        EXPECT_EQ(text, reply.body);
+        EXPECT_EQ(0u, reply.readError);
+    }
+}
+
+TEST_F(Provider, AnswerStoppedHalfWayEndsTheBodyThere) {
+    provider::Answer answer;
+    answer.body = std::string(1500, 'a') + std::string(1500, 'b');
+    answer.stopAfter = 1700;
+    provider::script({answer});
+    Reply reply = fetch(provider::httpsPort(), true, "/cut");
+    ASSERT_TRUE(reply.sent) << reply.sendError;
+    EXPECT_EQ(200u, reply.status);
+    EXPECT_EQ(answer.body.substr(0, 1700), reply.body);
+}
+
+TEST_F(Provider, HangingAnswerEndsInTheReceiveTimeoutAndADelayedOneArrives) {
+    provider::Answer hang;
+    hang.hang = true;
+    provider::Answer late;
+    late.delay = 1;
+    late.body = "late\r\n";
+    provider::script({hang, late});
+
+    Options waiting;
+    waiting.receiveTimeout = 2000;
+    DWORD begin = GetTickCount();
+    Reply hung = fetch(provider::httpPort(), false, "/hang", waiting);
+    DWORD elapsed = GetTickCount() - begin;
+    EXPECT_FALSE(hung.sent);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_TIMEOUT), hung.sendError);
+    EXPECT_LT(elapsed, 30000u);
+
+    waiting.receiveTimeout = 10000;
+    Reply delayed = fetch(provider::httpPort(), false, "/late", waiting);
+    ASSERT_TRUE(delayed.sent) << delayed.sendError;
+    EXPECT_EQ(late.body, delayed.body);
+    ASSERT_EQ(2u, provider::requests().size());
+}
+
+DWORD WINAPI hangingFetch(void* result) {
+    Options waiting;
+    waiting.receiveTimeout = 15000;
+    *static_cast<Reply*>(result) = fetch(provider::httpPort(), false, "/hang", waiting);
+    return 0;
+}
+
+TEST_F(Provider, HangingAnswerHoldsUpNoOtherRequest) {
+    provider::Answer hang;
+    hang.hang = true;
+    provider::Answer quick;
+    quick.body = "quick";
+    provider::script({hang, quick});
+
+    Reply hung;
+    HANDLE thread = CreateThread(nullptr, 0, hangingFetch, &hung, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    for (int i = 0; i < 200 && provider::requests().empty(); ++i)
+        Sleep(50);
+    EXPECT_EQ(1u, provider::requests().size()) << "the hanging request did not arrive";
+
+    DWORD begin = GetTickCount();
+    Reply reply = fetch(provider::httpsPort(), true, "/quick");
+    DWORD elapsed = GetTickCount() - begin;
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(thread, 0)) << "the hanging request ended early";
+    EXPECT_TRUE(reply.sent) << reply.sendError;
+    EXPECT_EQ("quick", reply.body);
+    EXPECT_LT(elapsed, 10000u);
+
+    // The thread writes into this frame: it must end before the test does.
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 60000));
+    CloseHandle(thread);
+    EXPECT_FALSE(hung.sent);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_TIMEOUT), hung.sendError);
+}
+
+} // namespace
