@@ -63,7 +63,8 @@ void HttpClient::clearFields() {
 bool HttpClient::open(const char* url, const char* userName, const char* password,
                       const char* userAgent) {
     UrlParts parts;
-    if (!splitUrl(url, &parts))
+    // A port beyond 65535 would wrap around to another one: refuse it.
+    if (!splitUrl(url, &parts) || parts.port > 65535)
         return false;
     int secure = 2; // neither plain nor secure: connect refuses it
     if (strncmp(parts.scheme, "https", 5) == 0)
