@@ -94,6 +94,8 @@ bool HttpClient::connect(const char* host, int port, const char* userName, const
                 portInUse = secure == 1 ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
             connection_ = InternetConnectA(internet_, host, static_cast<INTERNET_PORT>(portInUse),
                                            userName, password, INTERNET_SERVICE_HTTP, 0, 0);
+            if (usable(connection_))
+                setTimeouts(connection_);
         }
         if (!usable(connection_))
             throw HttpFailure("connect failed...");
@@ -144,6 +146,8 @@ void HttpClient::openRequest(const char* method, const char* path, const char* r
         HttpOpenRequestA(connection_, method, path, "HTTP/1.0", referrer, acceptTypes, flags, 0);
     if (!usable(request_))
         throw HttpFailure("request failed...");
+    // Wine's WinINet does not hand the time-outs down from the root handle.
+    setTimeouts(request_);
     if (!HttpAddRequestHeadersA(request_, "Accept: */*\r\n", static_cast<DWORD>(-1),
                                 HTTP_ADDREQ_FLAG_REPLACE))
         throw HttpFailure("additional header failed...");

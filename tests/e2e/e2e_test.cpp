@@ -1,6 +1,7 @@
 // End-to-end: the real Nimbara.exe under Wine, started with its switches as a user or the
 // system would, and driven through its window as other processes do.
 #include "control.h"
+#include "provider_client.h"
 
 #include <gtest/gtest.h>
 
@@ -183,6 +184,51 @@ TEST_F(Client, RightButtonPressOpensTheTrayMenu) {
     while (IsWindow(menu) && IsWindowVisible(menu) && GetTickCount() - start < 20000)
         Sleep(50);
     EXPECT_FALSE(IsWindow(menu) && IsWindowVisible(menu));
+}
+
+void setProductString(const char* name, const std::string& text) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", 0,
+                                             nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(key);
+}
+
+std::string productString(const char* name) {
+    char buffer[256] = "";
+    DWORD size = sizeof buffer - 1;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return "<absent>";
+    LONG result =
+        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? buffer : "<absent>";
+}
+
+// A second start with /rekey makes the running client fetch fresh WebDAV credentials with the
+// stored login from the service.
+TEST_F(Client, RekeyForwardedRefreshesTheStoredLogin) {
+    provider::reset();
+    provider::Answer answer;
+    answer.body = provider::fieldAnswer(
+        {{"Status", "200"}, {"Name", "fresh-user"}, {"Password", "fresh-pw"}, {"Share", "share"}});
+    provider::script({answer});
+    setProductString("authApiProto", "https");
+    setProductString("authApiHost", provider::httpsHost());
+    setProductString("DAVUser", "stored-user");
+    setProductString("DAVPasswd", "stored-pw");
+
+    startInstance("/tray");
+    forwardAndEnd("/rekey");
+    EXPECT_EQ("fresh-user", productString("DAVUser"));
+    EXPECT_EQ("fresh-pw", productString("DAVPasswd"));
+    EXPECT_EQ("share", productString("DAVShare"));
+    std::vector<provider::Request> requests = provider::requests();
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_NE(std::string::npos, requests[0].path.find("username=stored-user&password=stored-pw"));
 }
 
 // The built program's resources, read from the file as Windows would: German texts as

@@ -50,8 +50,7 @@ int main(int argc, char** argv) {
     }
     std::vector<BYTE> der;
     if (!readFile(argv[1], der)) {
-        std::fprintf(stderr, "certinstall: cannot read %s (error %lu)\n", argv[1],
-                     GetLastError());
+        std::fprintf(stderr, "certinstall: cannot read %s (error %lu)\n", argv[1], GetLastError());
         return 1;
     }
     DWORD machine = addToRoot(CERT_SYSTEM_STORE_LOCAL_MACHINE, der);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Certificates of the local provider service, made once per build tree: a test CA that the Wine
 # prefix trusts and a server certificate it signed for 127.0.0.1 and localhost, and a second CA
-# that nothing trusts with its own server certificate, for the refusal tests. ca.der is the
+# that nothing trusts with its own server certificate, for the refusal tests. 127.0.0.1 is also
+# a DNS name of the server certificate: Wine matches a host name only against DNS names. ca.der is the
 # trusted CA in the form the installer program reads.
 # usage: make-certs.sh OUTDIR
 set -eu
@@ -34,7 +35,7 @@ server() {
 basicConstraints=critical,CA:FALSE
 keyUsage=critical,digitalSignature,keyEncipherment
 extendedKeyUsage=serverAuth
-subjectAltName=IP:127.0.0.1,DNS:localhost
+subjectAltName=IP:127.0.0.1,DNS:127.0.0.1,DNS:localhost
 authorityKeyIdentifier=keyid
 subjectKeyIdentifier=hash
 EOF
@@ -48,6 +49,10 @@ ca ca "/O=Nimbara Test/CN=Nimbara Test CA"
 server server ca 2
 ca untrusted-ca "/O=Nimbara Test/CN=Nimbara Untrusted Test CA"
 server untrusted-server untrusted-ca 3
+# The untrusted server presents its CA along with its own certificate: the client then builds a
+# whole chain that ends in a root it does not trust (12045), not a chain with a missing link,
+# which WinINet reports as a revocation failure (12057).
+cat untrusted-ca.pem >>untrusted-server.pem
 openssl x509 -in ca.pem -outform DER -out ca.der
 chmod 600 ./*-key.pem
 echo "test certificates made in $out"

@@ -124,7 +124,7 @@ class Handler(socketserver.StreamRequestHandler):
     def handle(self):
         try:
             request = self.read_request()
-        except (OSError, ValueError, ssl.SSLError):
+        except (OSError, ValueError):
             return
         if request is None:
             return
@@ -132,8 +132,11 @@ class Handler(socketserver.StreamRequestHandler):
         answer = self.server.script.next_answer(request)
         try:
             self.answer(answer)
-        except (OSError, ssl.SSLError):
-            pass
+        except (OSError, ValueError, TypeError) as e:
+            # A dropped connection, or an answer the script got wrong: the client sees the
+            # connection close; the reason goes to the service's output.
+            if not isinstance(e, OSError):
+                sys.stderr.write("answer not sent: %r\n" % e)
 
     def read_line(self):
         line = self.rfile.readline(HEADER_LIMIT + 1)
@@ -274,7 +277,12 @@ class Handler(socketserver.StreamRequestHandler):
     def finish(self):
         try:
             super().finish()
-        except (OSError, ssl.SSLError):
+            # A TLS answer without a length ends with the connection: say so with close_notify,
+            # so the client can tell the end of the body from a connection that broke.
+            if isinstance(self.connection, ssl.SSLSocket):
+                self.connection.settimeout(2)
+                self.connection.unwrap()
+        except (OSError, ValueError):
             pass
 
 
@@ -295,7 +303,7 @@ class Server(socketserver.ThreadingTCPServer):
             request.settimeout(30)
             try:
                 request = self.context.wrap_socket(request, server_side=True)
-            except (OSError, ssl.SSLError):
+            except OSError:
                 return
         super().finish_request(request, client_address)
 

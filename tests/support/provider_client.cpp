@@ -22,13 +22,15 @@ std::string linuxStateDir() {
     return std::string(buffer, size);
 }
 
-std::string statePath(const char* name) { return stateDir() + "\\" + name; }
+std::string statePath(const char* name) {
+    return stateDir() + "\\" + name;
+}
 
 bool readWhole(const std::string& path, std::string& text) {
     text.clear();
-    HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     char buffer[4096];
@@ -161,12 +163,24 @@ std::string stateDir() {
     return "Z:" + dir;
 }
 
-int httpPort() { return port("http"); }
-int httpsPort() { return port("https"); }
-int untrustedPort() { return port("untrusted"); }
-std::string httpHost() { return "127.0.0.1:" + std::to_string(httpPort()); }
-std::string httpsHost() { return "127.0.0.1:" + std::to_string(httpsPort()); }
-std::string untrustedHost() { return "127.0.0.1:" + std::to_string(untrustedPort()); }
+int httpPort() {
+    return port("http");
+}
+int httpsPort() {
+    return port("https");
+}
+int untrustedPort() {
+    return port("untrusted");
+}
+std::string httpHost() {
+    return "127.0.0.1:" + std::to_string(httpPort());
+}
+std::string httpsHost() {
+    return "127.0.0.1:" + std::to_string(httpsPort());
+}
+std::string untrustedHost() {
+    return "127.0.0.1:" + std::to_string(untrustedPort());
+}
 
 void script(const std::string& json) {
     if (stateDir().empty()) {
@@ -253,9 +267,9 @@ std::string fieldAnswer(std::initializer_list<std::pair<const char*, const char*
 }
 
 std::string Answer::json() const {
-    std::string out = "{\"status\": " + std::to_string(status) + ", \"reason\": " +
-                      jsonString(reason) + ", \"length\": " + (length ? "true" : "false") +
-                      ", \"pause\": " + number(pause);
+    std::string out =
+        "{\"status\": " + std::to_string(status) + ", \"reason\": " + jsonString(reason) +
+        ", \"length\": " + (length ? "true" : "false") + ", \"pause\": " + number(pause);
     if (!headers.empty()) {
         out += ", \"headers\": [";
         for (size_t i = 0; i < headers.size(); ++i) {

@@ -8,6 +8,8 @@ source "$here/wine-lib.sh"
 prefix="$1"
 shift
 nimbara_wine_env "$prefix"
+# Where the local provider service of this build keeps its script and request log.
+export NIMBARA_PROVIDER_STATE="${NIMBARA_PROVIDER_STATE:-$(dirname "$prefix")/provider-state}"
 nimbara_wine_init
 nimbara_display || exit 1
 status=0

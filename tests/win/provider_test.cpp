@@ -3,11 +3,13 @@
 // and answers that never come.
 #include "provider_client.h"
 
+#include <winsock2.h>
 #include <windows.h>
 #include <wininet.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -18,8 +20,8 @@ struct Options {
     const char* method = "GET";
     const char* host = "127.0.0.1";
     std::string body;
-    DWORD receiveTimeout = 0;  // milliseconds; 0 leaves WinINet's default
-    DWORD securityFlags = 0;   // added to the request's security flags
+    DWORD receiveTimeout = 0; // milliseconds; 0 leaves WinINet's default
+    DWORD securityFlags = 0;  // added to the request's security flags
 };
 
 struct Reply {
@@ -27,7 +29,6 @@ struct Reply {
     DWORD sendError = 0;
     DWORD status = 0;
     std::string body;
-    int reads = 0; // reads that returned data
     DWORD readError = 0;
 };
 
@@ -41,21 +42,21 @@ Reply fetch(int port, bool secure, const char* path, const Options& options = Op
                  : nullptr;
     const char* accept[] = {"*/*", nullptr};
     DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | (secure ? INTERNET_FLAG_SECURE : 0);
-    HINTERNET request = connection ? HttpOpenRequestA(connection, options.method, path,
-                                                      "HTTP/1.0", nullptr, accept, flags, 0)
+    HINTERNET request = connection ? HttpOpenRequestA(connection, options.method, path, "HTTP/1.0",
+                                                      nullptr, accept, flags, 0)
                                    : nullptr;
     EXPECT_NE(nullptr, request) << "error " << GetLastError();
     if (request && options.receiveTimeout) {
         DWORD timeout = options.receiveTimeout;
-        EXPECT_TRUE(InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout,
-                                       sizeof timeout));
+        EXPECT_TRUE(
+            InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout));
     }
     if (request && options.securityFlags) {
         DWORD current = 0, size = sizeof current;
         InternetQueryOptionA(request, INTERNET_OPTION_SECURITY_FLAGS, &current, &size);
         current |= options.securityFlags;
-        EXPECT_TRUE(InternetSetOptionA(request, INTERNET_OPTION_SECURITY_FLAGS, &current,
-                                       sizeof current));
+        EXPECT_TRUE(
+            InternetSetOptionA(request, INTERNET_OPTION_SECURITY_FLAGS, &current, sizeof current));
     }
     if (request) {
         const char* headers =
@@ -79,7 +80,6 @@ Reply fetch(int port, bool secure, const char* path, const Options& options = Op
             if (got == 0)
                 break;
             reply.body.append(chunk, got);
-            ++reply.reads;
         }
     }
     if (request)
@@ -91,7 +91,13 @@ Reply fetch(int port, bool secure, const char* path, const Options& options = Op
     return reply;
 }
 
-// A field answer of about size bytes whose "Share" line starts before byte 1024 and ends after.
+// A request that waited out its receive time-out. Wine's WinINet reports it as a dropped
+// connection (12030) where Windows reports the time-out itself (12002).
+bool timedOut(DWORD error) {
+    return error == ERROR_INTERNET_TIMEOUT || error == ERROR_INTERNET_CONNECTION_ABORTED;
+}
+
+// A field answer of about 1100 bytes whose "Share" line starts before byte 1024 and ends after.
 std::string straddlingAnswer(std::string* share) {
     std::string text = "Status: 200\r\n";
     while (text.size() < 1000)
@@ -205,24 +211,38 @@ TEST_F(Provider, TrustedCertificateHoldsForLocalhostToo) {
     EXPECT_EQ(200u, reply.status);
 }
 
-TEST_F(Provider, LineStraddlingTheReadBoundaryArrivesWholeWithAndWithoutLength) {
+TEST_F(Provider, LineStraddlingTheReadBoundaryArrivesWholeWithOrWithoutLength) {
     std::string share;
     std::string text = straddlingAnswer(&share);
     size_t start = text.find(share);
     ASSERT_LT(start, 1024u);
     ASSERT_GT(start + share.size(), 1024u);
-    for (bool length : {true, false}) {
-        SCOPED_TRACE(length ? "Content-Length" : "close-delimited");
+    // No SCOPED_TRACE: it makes gtest start a helper thread that waits on this one, and with
+    // that thread waiting, the 32-bit build's next socket call under Wine and qemu never returns.
+    // The messages name the case instead.
+    struct Case {
+        const char* kind;
+        bool length;
+        bool secure;
+    };
+    for (const Case& c : {Case{"Content-Length over HTTP", true, false},
+                          Case{"close-delimited over HTTP", false, false},
+                          Case{"close-delimited over HTTPS", false, true}}) {
         provider::reset();
         provider::Answer answer;
         answer.chunks = {text.substr(0, start + 10), text.substr(start + 10, 3),
                          text.substr(start + 13)};
-        answer.length = length;
+        answer.length = c.length;
+        answer.pause = 0.3;
         provider::script({answer});
-        Reply reply = fetch(provider::httpPort(), false, "/split");
-        ASSERT_TRUE(reply.sent) << reply.sendError;
-        EXPECT_EQ(text, reply.body);
-        EXPECT_EQ(0u, reply.readError);
+        DWORD begin = GetTickCount();
+        Reply reply =
+            fetch(c.secure ? provider::httpsPort() : provider::httpPort(), c.secure, "/split");
+        DWORD elapsed = GetTickCount() - begin;
+        ASSERT_TRUE(reply.sent) << c.kind << ": " << reply.sendError;
+        EXPECT_EQ(text, reply.body) << c.kind;
+        EXPECT_EQ(0u, reply.readError) << c.kind;
+        EXPECT_GE(elapsed, 550u) << c.kind << ": the pieces did not come one by one";
     }
 }
 
@@ -251,7 +271,8 @@ TEST_F(Provider, HangingAnswerEndsInTheReceiveTimeoutAndADelayedOneArrives) {
     Reply hung = fetch(provider::httpPort(), false, "/hang", waiting);
     DWORD elapsed = GetTickCount() - begin;
     EXPECT_FALSE(hung.sent);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_TIMEOUT), hung.sendError);
+    EXPECT_TRUE(timedOut(hung.sendError)) << hung.sendError;
+    EXPECT_GE(elapsed, 1800u) << "ended before the time-out";
     EXPECT_LT(elapsed, 30000u);
 
     waiting.receiveTimeout = 10000;
@@ -261,11 +282,28 @@ TEST_F(Provider, HangingAnswerEndsInTheReceiveTimeoutAndADelayedOneArrives) {
     ASSERT_EQ(2u, provider::requests().size());
 }
 
-DWORD WINAPI hangingFetch(void* result) {
-    Options waiting;
-    waiting.receiveTimeout = 15000;
-    *static_cast<Reply*>(result) = fetch(provider::httpPort(), false, "/hang", waiting);
-    return 0;
+// A plain socket that sends a request and waits: the service's hanging answer stays open on it.
+// The other request then runs on the same thread; Wine's 32-bit side under qemu breaks when two
+// threads of one program wait on sockets at once.
+SOCKET sendAndWait(int port, const char* request) {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
+        return INVALID_SOCKET;
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (s == INVALID_SOCKET ||
+        connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        send(s, request, static_cast<int>(strlen(request)), 0) !=
+            static_cast<int>(strlen(request))) {
+        if (s != INVALID_SOCKET)
+            closesocket(s);
+        WSACleanup();
+        return INVALID_SOCKET;
+    }
+    return s;
 }
 
 TEST_F(Provider, HangingAnswerHoldsUpNoOtherRequest) {
@@ -275,9 +313,8 @@ TEST_F(Provider, HangingAnswerHoldsUpNoOtherRequest) {
     quick.body = "quick";
     provider::script({hang, quick});
 
-    Reply hung;
-    HANDLE thread = CreateThread(nullptr, 0, hangingFetch, &hung, 0, nullptr);
-    ASSERT_NE(nullptr, thread);
+    SOCKET hanging = sendAndWait(provider::httpPort(), "GET /hang HTTP/1.0\r\n\r\n");
+    ASSERT_NE(INVALID_SOCKET, hanging) << WSAGetLastError();
     for (int i = 0; i < 200 && provider::requests().empty(); ++i)
         Sleep(50);
     EXPECT_EQ(1u, provider::requests().size()) << "the hanging request did not arrive";
@@ -285,16 +322,18 @@ TEST_F(Provider, HangingAnswerHoldsUpNoOtherRequest) {
     DWORD begin = GetTickCount();
     Reply reply = fetch(provider::httpsPort(), true, "/quick");
     DWORD elapsed = GetTickCount() - begin;
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(thread, 0)) << "the hanging request ended early";
     EXPECT_TRUE(reply.sent) << reply.sendError;
     EXPECT_EQ("quick", reply.body);
     EXPECT_LT(elapsed, 10000u);
 
-    // The thread writes into this frame: it must end before the test does.
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 60000));
-    CloseHandle(thread);
-    EXPECT_FALSE(hung.sent);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_TIMEOUT), hung.sendError);
+    // The hanging connection is still open and has received nothing.
+    u_long nonBlocking = 1;
+    ioctlsocket(hanging, FIONBIO, &nonBlocking);
+    char byte;
+    EXPECT_EQ(SOCKET_ERROR, recv(hanging, &byte, 1, 0));
+    EXPECT_EQ(WSAEWOULDBLOCK, WSAGetLastError());
+    closesocket(hanging);
+    WSACleanup();
 }
 
 } // namespace
