@@ -10,5 +10,6 @@ target_link_options(nimbara_portable PUBLIC ${NIMBARA_SANITIZERS})
 add_subdirectory(tests/native)
 # libFuzzer targets, built with clang (see tests/fuzz/CMakeLists.txt).
 add_subdirectory(tests/fuzz)
+add_subdirectory(tools/bench/native)
 
 add_test(NAME format COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-format.sh)
