@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,55 @@ void useService(const char* protocol, int port) {
 bool storedNameIsExpected() {
     std::string name;
     return readProductString(settings::kDavUser, &name) && name == kExpectedName;
+}
+
+// A value of the product key as it was before the benchmark, so the prefix's other benchmarks
+// meet the same settings on every run.
+struct SavedValue {
+    const char* name;
+    bool present = false;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+};
+
+std::vector<SavedValue> saveValues(std::initializer_list<const char*> names) {
+    std::vector<SavedValue> saved;
+    HKEY key = nullptr;
+    bool opened = RegOpenKeyExA(HKEY_CURRENT_USER, settings::kProductKey, 0, KEY_QUERY_VALUE,
+                                &key) == ERROR_SUCCESS;
+    for (const char* name : names) {
+        SavedValue value;
+        value.name = name;
+        DWORD size = 0;
+        if (opened &&
+            RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+            value.data.resize(size);
+            value.present =
+                RegQueryValueExA(key, name, nullptr, &value.type,
+                                 size ? value.data.data() : nullptr, &size) == ERROR_SUCCESS;
+            value.data.resize(size);
+        }
+        saved.push_back(value);
+    }
+    if (opened)
+        RegCloseKey(key);
+    return saved;
+}
+
+void restoreValues(const std::vector<SavedValue>& saved) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settings::kProductKey, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return;
+    for (const SavedValue& value : saved) {
+        if (value.present)
+            RegSetValueExA(key, value.name, 0, value.type,
+                           value.data.empty() ? nullptr : value.data.data(),
+                           static_cast<DWORD>(value.data.size()));
+        else
+            RegDeleteValueA(key, value.name);
+    }
+    RegCloseKey(key);
 }
 
 bool measure(const char* protocol, int port, int count) {
@@ -95,9 +145,12 @@ int main(int argc, char** argv) {
     QueryPerformanceFrequency(&frequency);
     app = AppState();
     app.instance = GetModuleHandleA(nullptr);
+    std::vector<SavedValue> saved =
+        saveValues({settings::kForceMethod, settings::kAuthApiProto, settings::kAuthApiHost,
+                    settings::kDavUser, settings::kDavPassword, settings::kDavShare});
     // Method 5 stores the login without building a web folder place.
     writeDwordSetting(settings::kProductKey, settings::kForceMethod, 5);
-    if (!measure("http", httpPort, count) || !measure("https", httpsPort, count))
-        return 1;
-    return 0;
+    bool ok = measure("http", httpPort, count) && measure("https", httpsPort, count);
+    restoreValues(saved);
+    return ok ? 0 : 1;
 }
