@@ -157,15 +157,6 @@ bool readDwordValue(HKEY root, const char* subKey, const char* valueName, DWORD*
     return key.read(subKey, valueName, &value) && value.getDword(out);
 }
 
-bool readStringValue(HKEY root, const char* subKey, const char* valueName, char* buffer,
-                     size_t size) {
-    RegistryKey key(root);
-    RegistryValue value;
-    const char* text = nullptr;
-    return key.read(subKey, valueName, &value) && value.getString(&text) &&
-           copyText(buffer, size, text);
-}
-
 bool readProductString(const char* valueName, std::string* out) {
     RegistryKey key(HKEY_CURRENT_USER);
     RegistryValue value;
@@ -177,13 +168,10 @@ bool readProductString(const char* valueName, std::string* out) {
 }
 
 bool driveLetterDiffers(const char* text) {
-    RegistryKey key(HKEY_CURRENT_USER);
-    RegistryValue value;
-    const char* stored = nullptr;
-    if (!key.read(settings::kProductKey, settings::kDriveLetter, &value) ||
-        !value.getString(&stored))
+    std::string stored;
+    if (!readProductString(settings::kDriveLetter, &stored))
         return false;
-    return strcmp(stored, text ? text : "") != 0;
+    return stored != (text ? text : "");
 }
 
 void storeDriveLetter(const char* text) {

@@ -48,10 +48,6 @@ private:
 // The read pattern of the whole client: open, read, typed getter. False means that the caller's
 // default applies (value missing, of another type, or the key unreadable).
 bool readDwordValue(HKEY root, const char* subKey, const char* valueName, DWORD* out);
-// Copies the string into buffer; false when absent, not a string, or longer than the buffer.
-bool readStringValue(HKEY root, const char* subKey, const char* valueName, char* buffer,
-                     size_t size);
-
 // A string of the product key, whatever its length; false when absent or not a string.
 bool readProductString(const char* valueName, std::string* out);
 

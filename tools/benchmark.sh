@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Benchmark of Nimbara.exe: prints the size of both builds and, for the shipped 32-bit build, its
-# start-up times under Wine beside minimal Win32 programs. It prints figures and judges nothing.
-# The times are taken inside Wine by tools/bench/bench_launch.exe, so the Linux side of starting
-# Wine is left out; every program runs in the same private prefix, with a warm wineserver and a
-# running desktop.
+# start-up times under Wine beside minimal Win32 programs, the time of its authentication call
+# against the local provider service beside the same GET made directly with WinINet (and with
+# curl, outside Wine), and the native cost of parsing the answer. It prints figures and judges
+# nothing. The times are taken inside Wine (tools/bench/bench_launch.exe, bench_auth.exe,
+# bench_wininet.exe), so the Linux side of starting Wine is left out; every program runs in the
+# same private prefix, with a warm wineserver and a running desktop.
 # usage: tools/benchmark.sh
-#   NIMBARA_BENCH_RUNS   measured runs per program (default 15, after one warm-up run)
-#   NIMBARA_BENCH_I686   build directory of the timed build (default build/i686)
+#   NIMBARA_BENCH_RUNS       measured runs per program (default 15, after one warm-up run)
+#   NIMBARA_BENCH_AUTH_RUNS  measured calls per protocol (default 30, after two warm-up calls)
+#   NIMBARA_BENCH_I686       build directory of the timed build (default build/i686)
 set -u -o pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -14,7 +17,14 @@ cd "$root" || exit 1
 source tests/support/wine-lib.sh
 
 runs="${NIMBARA_BENCH_RUNS:-15}"
+auth_runs="${NIMBARA_BENCH_AUTH_RUNS:-30}"
 i686_dir="${NIMBARA_BENCH_I686:-build/i686}"
+# The provider service of the benchmark: its certificates, state and preferred ports, apart from
+# those of the tests.
+service_dir="$root/$i686_dir/bench"
+service_ports=(38080 38443 38444)
+service_started=""
+auth_path="/a/filemanager.webdav.auth?type=REST.2&username=bench-user&password=bench-pw&ClientVersion=1.0.0&key=0"
 x86_64_dir="build/x86_64"
 client_class="QeltoNimbaraWindowsClient"
 quit_command=4006 # IDM_QUIT
@@ -51,13 +61,19 @@ quietly cmake --build "$x86_64_dir" -j2 --target Nimbara
 # The first build regenerates the build system when needed; only then does make know the
 # benchmark targets of a tree configured before they existed.
 quietly cmake --build "$i686_dir" -j2 --target Nimbara
-quietly cmake --build "$i686_dir" -j2 --target bench_launch minimal_exit minimal_window
+quietly cmake --build "$i686_dir" -j2 --target bench_launch minimal_exit minimal_window \
+  bench_auth bench_wininet certinstall
+# The parse benchmark is native; the preset's build tree is configured when needed.
+[ -f build/native/CMakeCache.txt ] || quietly cmake --preset native
+quietly cmake --build --preset native --target parse_bench
 
 bin="$root/$i686_dir/bin"
 size_i686=$(stat -c %s "$i686_dir/bin/Nimbara.exe") || die "no $i686_dir/bin/Nimbara.exe"
 size_x86_64=$(stat -c %s "$x86_64_dir/bin/Nimbara.exe") || die "no $x86_64_dir/bin/Nimbara.exe"
 
 cleanup() {
+  [ -n "$service_started" ] &&
+    bash tests/support/provider-fixture.sh cleanup "$service_dir" >/dev/null 2>&1
   wineserver -k >/dev/null 2>&1
   wineserver -w >/dev/null 2>&1
   if [ -n "${NIMBARA_PRIVATE_XVFB:-}" ]; then
@@ -140,5 +156,90 @@ row "" "median" "min" "max"
 time_row "Nimbara.exe ($client_class)" "$window_client"
 time_row "minimal_window.exe" "$window_minimal"
 row "ratio of medians" "$(ratio "$window_client" "$window_minimal")" "" ""
+
+# The authentication call. The fixture installs its test CA with BUILD_DIR/bin/certinstall.exe.
+mkdir -p "$service_dir/bin"
+cp -f "$bin/certinstall.exe" "$service_dir/bin/"
+service_started=1
+bash tests/support/provider-fixture.sh setup "$service_dir" "$WINEPREFIX" "${service_ports[@]}" \
+  >"$service_dir/fixture.log" 2>&1 || {
+  cat "$service_dir/fixture.log" >&2
+  die "the provider service did not start"
+}
+read -r _ http_port < <(grep '^http ' "$service_dir/provider-state/ports")
+read -r _ https_port < <(grep '^https ' "$service_dir/provider-state/ports")
+# Every request gets the same complete field answer.
+answer='Status: 200\r\nName: bench-name\r\nPassword: bench-secret\r\nShare: https://dav.example.invalid/bench\r\n'
+printf '[{"status": 200, "body": "%s"}]\n' "$answer" >"$service_dir/provider-state/script.json.tmp"
+mv -f "$service_dir/provider-state/script.json.tmp" "$service_dir/provider-state/script.json"
+
+# Runs a request benchmark inside Wine; prints its "http" and "https" lines.
+measure_calls() {
+  local output
+  output=$(wine "$bin/$1" "$http_port" "$https_port" "$auth_runs" 2>&1 | tr -d '\r') || {
+    echo "benchmark: $1 failed: $output" >&2
+    return 1
+  }
+  grep -q '^https median ' <<<"$output" || {
+    echo "benchmark: $1 printed: $output" >&2
+    return 1
+  }
+  grep -E '^https? median ' <<<"$output"
+}
+# "MEDIAN MIN MAX" of one protocol's line.
+protocol_figures() {
+  local median min max
+  read -r _ _ median _ min _ max _ < <(grep "^$1 median " <<<"$2")
+  echo "$median $min $max"
+}
+# The same GET with curl, outside Wine: "MEDIAN MIN MAX" in milliseconds.
+curl_figures() {
+  local i
+  for ((i = 0; i < auth_runs + 2; i++)); do
+    curl --cacert "$service_dir/provider-certs/ca.pem" -s -o /dev/null -w '%{time_total}\n' "$1" ||
+      return 1
+  done | tail -n "$auth_runs" | sort -g | awk '
+    { t[NR] = $1 * 1000 }
+    END { m = NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2
+          printf "%.2f %.2f %.2f\n", m, t[1], t[NR] }'
+}
+
+client_calls=$(measure_calls bench_auth.exe) || exit 1
+minimal_calls=$(measure_calls bench_wininet.exe) || exit 1
+if command -v curl >/dev/null; then
+  curl_http=$(curl_figures "http://127.0.0.1:$http_port$auth_path") || die "curl over HTTP failed"
+  curl_https=$(curl_figures "https://127.0.0.1:$https_port$auth_path") ||
+    die "curl over HTTPS failed"
+fi
+bash tests/support/provider-fixture.sh cleanup "$service_dir" >/dev/null 2>&1
+service_started=""
+
+echo
+echo "Authentication call against the local provider service (127.0.0.1), $auth_runs calls per"
+echo "protocol after two warm-ups, wall time in ms"
+for protocol in http https; do
+  client=$(protocol_figures "$protocol" "$client_calls")
+  minimal=$(protocol_figures "$protocol" "$minimal_calls")
+  echo
+  echo "${protocol^^} (port $([ "$protocol" = http ] && echo "$http_port" || echo "$https_port"))"
+  row "" "median" "min" "max"
+  time_row "bench_auth.exe (authenticate)" "$client"
+  time_row "bench_wininet.exe (same GET, WinINet)" "$minimal"
+  row "ratio of medians" "$(ratio "$client" "$minimal")" "" ""
+  if command -v curl >/dev/null; then
+    [ "$protocol" = http ] && time_row "curl, outside Wine (context)" "$curl_http"
+    [ "$protocol" = https ] && time_row "curl, outside Wine (context)" "$curl_https"
+  else
+    row "curl: not installed, skipped" "" "" ""
+  fi
+done
+
+parse=$(build/native/tools/bench/native/parse_bench) || die "parse_bench failed"
+read -r _ typical_bytes _ _ typical_ns _ typical_runs < <(grep '^typical ' <<<"$parse")
+read -r _ large_bytes _ _ large_ms _ large_runs < <(grep '^large ' <<<"$parse")
+echo
+echo "Parsing the field answer (native, -O2, LineSplitter + applyAuthLine in 1024-byte chunks)"
+row "typical answer ($typical_bytes bytes, $typical_runs runs)" "$typical_ns" "ns/answer" ""
+row "large answer ($large_bytes bytes, $large_runs runs)" "$large_ms" "ms/MB" ""
 echo
 echo "Benchmark run took $((SECONDS - started)) s"

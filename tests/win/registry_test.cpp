@@ -50,8 +50,9 @@ TEST(Registry, ValueOfTheWrongTypeReadsAsAbsent) {
     DWORD number = 7;
     rawSet(kKey, "DriveLetter", REG_DWORD, &number, sizeof number);
     rawSet(kKey, "SaveCredentials", REG_SZ, "0", 2);
-    char text[16] = "unchanged";
-    EXPECT_FALSE(readStringValue(HKEY_CURRENT_USER, kKey, "DriveLetter", text, sizeof text));
+    std::string text = "unchanged";
+    EXPECT_FALSE(readProductString("DriveLetter", &text));
+    EXPECT_EQ("unchanged", text);
     EXPECT_FALSE(driveLetterDiffers("X:"));
     EXPECT_TRUE(saveCredentialsEnabled()); // a string "0" is not the DWORD 0
     DWORD out = 42;
