@@ -5,18 +5,12 @@
 #include "service/answer.h"
 
 #include <cstdint>
+#include "fuzz_check.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#define CHECK(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            fprintf(stderr, "invariant failed at line %d: %s\n", __LINE__, #condition);            \
-            abort();                                                                               \
-        }                                                                                          \
-    } while (0)
 
 namespace {
 

@@ -2,19 +2,13 @@
 #include "base/url.h"
 
 #include <cstdint>
+#include "fuzz_check.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
-
-#define CHECK(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            fprintf(stderr, "invariant failed at line %d: %s\n", __LINE__, #condition);            \
-            abort();                                                                               \
-        }                                                                                          \
-    } while (0)
 
 static bool terminated(const char* part) {
     return memchr(part, '\0', kUrlPartSize) != nullptr;

@@ -2,19 +2,13 @@
 #include "service/answer.h"
 
 #include <cstdint>
+#include "fuzz_check.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#define CHECK(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            fprintf(stderr, "invariant failed at line %d: %s\n", __LINE__, #condition);            \
-            abort();                                                                               \
-        }                                                                                          \
-    } while (0)
 
 static bool travelsAsIs(unsigned char c) {
     return (c >= ',' && c <= '9') || (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z') ||

@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include "bench_timing.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -24,15 +26,6 @@ constexpr int kWarmUps = 2;
 constexpr const char* kUser = "bench-user";
 constexpr const char* kPassword = "bench-pw";
 constexpr const char* kExpectedName = "bench-name";
-
-LARGE_INTEGER frequency;
-
-double millisecondsSince(const LARGE_INTEGER& start) {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
-           static_cast<double>(frequency.QuadPart);
-}
 
 void useService(const char* protocol, int port) {
     std::string host = "127.0.0.1:" + std::to_string(port);
@@ -120,9 +113,7 @@ bool measure(const char* protocol, int port, int count) {
         std::fprintf(stderr, "bench_auth: %s calls did not store the answered login\n", protocol);
         return false;
     }
-    std::sort(times.begin(), times.end());
-    size_t n = times.size();
-    double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+    double median = sortedMedian(times);
     std::printf("%s median %.2f min %.2f max %.2f runs %d\n", protocol, median, times.front(),
                 times.back(), count);
     return true;
@@ -142,7 +133,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_auth: bad arguments\n");
         return 2;
     }
-    QueryPerformanceFrequency(&frequency);
     app = AppState();
     app.instance = GetModuleHandleA(nullptr);
     std::vector<SavedValue> saved =

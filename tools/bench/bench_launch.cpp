@@ -10,6 +10,8 @@
 //   median M min A max B runs COUNT
 #include <windows.h>
 
+#include "bench_timing.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -35,15 +37,6 @@ struct Options {
     std::string program;
     std::string commandLine;
 };
-
-LARGE_INTEGER frequency;
-
-double millisecondsSince(const LARGE_INTEGER& start) {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
-           static_cast<double>(frequency.QuadPart);
-}
 
 // Quotes an argument for the child's command line when it holds blanks or quotes, or is empty.
 void appendArgument(std::string& line, const char* argument) {
@@ -207,14 +200,6 @@ bool runOnce(const Options& options, double& elapsed) {
     return measured;
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    size_t middle = values.size() / 2;
-    if (values.size() % 2 == 1)
-        return values[middle];
-    return (values[middle - 1] + values[middle]) / 2.0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -225,7 +210,6 @@ int main(int argc, char** argv) {
                         "[ARGUMENTS...]\n");
         return 2;
     }
-    QueryPerformanceFrequency(&frequency);
     double elapsed = 0.0;
     if (!runOnce(options, elapsed)) {
         fprintf(stderr, "warm-up run failed\n");
@@ -239,8 +223,8 @@ int main(int argc, char** argv) {
         }
         samples.push_back(elapsed);
     }
-    printf("median %.1f min %.1f max %.1f runs %d\n", median(samples),
-           *std::min_element(samples.begin(), samples.end()),
-           *std::max_element(samples.begin(), samples.end()), options.count);
+    double median = sortedMedian(samples);
+    printf("median %.1f min %.1f max %.1f runs %d\n", median, samples.front(), samples.back(),
+           options.count);
     return 0;
 }

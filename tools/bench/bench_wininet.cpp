@@ -7,6 +7,8 @@
 //   https median M min A max B runs COUNT
 #include <windows.h>
 
+#include "bench_timing.h"
+
 #include <wininet.h>
 
 #include <algorithm>
@@ -22,15 +24,6 @@ constexpr int kWarmUps = 2;
 constexpr const char* kPath = "/a/filemanager.webdav.auth?type=REST.2&username=bench-user"
                               "&password=bench-pw&ClientVersion=1.0.0&key=0";
 constexpr const char* kUserAgent = "Mozilla/5.0 (compatible; Qelto Nimbara)";
-
-LARGE_INTEGER frequency;
-
-double millisecondsSince(const LARGE_INTEGER& start) {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
-           static_cast<double>(frequency.QuadPart);
-}
 
 // One GET; the body is read whole and only its size is kept. False when a step failed.
 bool get(int port, bool secure, DWORD* bodySize) {
@@ -87,9 +80,7 @@ bool measure(const char* protocol, int port, bool secure, int count) {
             return false;
         }
     }
-    std::sort(times.begin(), times.end());
-    size_t n = times.size();
-    double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+    double median = sortedMedian(times);
     std::printf("%s median %.2f min %.2f max %.2f runs %d\n", protocol, median, times.front(),
                 times.back(), count);
     return true;
@@ -109,7 +100,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_wininet: bad arguments\n");
         return 2;
     }
-    QueryPerformanceFrequency(&frequency);
     if (!measure("http", httpPort, false, count) || !measure("https", httpsPort, true, count))
         return 1;
     return 0;
