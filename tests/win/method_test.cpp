@@ -122,36 +122,6 @@ TEST_F(Method, ForcedMethodIsReturnedUnchanged) {
     EXPECT_EQ(1, selectConnectionMethod()); // the redirector settings do not matter
 }
 
-TEST_F(Method, SslPreference) {
-    EXPECT_TRUE(sslPreferred());
-    writeDwordSetting(settings::kProductKey, settings::kSsl, 1);
-    EXPECT_TRUE(sslPreferred());
-    writeDwordSetting(settings::kProductKey, settings::kSsl, 0);
-    EXPECT_FALSE(sslPreferred());
-    writeDwordSetting(settings::kProductKey, settings::kSsl, 2);
-    EXPECT_FALSE(sslPreferred());
-    writeStringSetting(settings::kProductKey, settings::kSsl, "0");
-    EXPECT_TRUE(sslPreferred());
-}
-
-TEST_F(Method, BasicAuthFromTheRegistry) {
-    EXPECT_FALSE(basicAuthAllowed(false));
-    EXPECT_FALSE(basicAuthAllowed(true));
-    setMachineDword(settings::kUseBasicAuth, 1);
-    EXPECT_TRUE(basicAuthAllowed(false));
-    EXPECT_TRUE(basicAuthAllowed(true));
-    setMachineDword(settings::kBasicAuthLevel, 1);
-    EXPECT_TRUE(basicAuthAllowed(false));
-    EXPECT_FALSE(basicAuthAllowed(true));
-    setMachineDword(settings::kBasicAuthLevel, 2);
-    EXPECT_TRUE(basicAuthAllowed(true));
-    writeDwordSetting(settings::kInternetSettingsKey, settings::kDisableBasicOverClearChannel, 1);
-    EXPECT_FALSE(basicAuthAllowed(false));
-    EXPECT_FALSE(basicAuthAllowed(true));
-    writeDwordSetting(settings::kInternetSettingsKey, settings::kDisableBasicOverClearChannel, 0);
-    EXPECT_TRUE(basicAuthAllowed(true));
-}
-
 // This process runs under the prefix's own version, Vista or later.
 TEST_F(Method, AutomaticSelectionInThisProcess) {
     ASSERT_GT(OsProbe().majorVersion(), 5u);
