@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Runs the fault list (tools/faults.txt) against the test suite: each fault in turn is applied
+# to a scratch copy of the tree, the native and the 64-bit builds are rebuilt, and the suite
+# runs until a test program fails (the fault is caught) or all have passed (missed). The
+# 32-bit build is left out: it runs the same tests, only slower under emulation.
+# usage: bash tools/faults.sh [--all] [--rev REV] [FAULT-ID...]
+#   --all      run every test program for each fault instead of stopping at the first catch
+#   --rev REV  the sources of that commit instead of the working tree (the fault list itself
+#              always comes from the working tree)
+# Results go to build/faults/results.txt as well as to the terminal.
+set -u -o pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+scratch="${NIMBARA_FAULTS_DIR:-$root/build/faults}"
+tree="$scratch/tree"
+all=0 rev=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+  --all) all=1 ;;
+  --rev) rev="$2"; shift ;;
+  *) break ;;
+  esac
+  shift
+done
+faults() { python3 "$scratch/faults.py" "$@"; }
+
+# The scratch tree: the sources to test, its build folders kept between runs; a pristine copy
+# beside it to undo each fault.
+mkdir -p "$tree" "$scratch/pristine"
+find "$tree" "$scratch/pristine" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+if [ -n "$rev" ]; then
+  git -C "$root" archive "$rev" | tar -C "$scratch/pristine" -xf -
+else
+  tar -C "$root" --exclude=./build --exclude=./.git -cf - . | tar -C "$scratch/pristine" -xf -
+fi
+cp "$root/tools/faults.py" "$root/tools/faults.txt" "$scratch/"
+tar -C "$scratch/pristine" -cf - . | tar -C "$tree" -xf -
+ids=("$@")
+[ ${#ids[@]} -gt 0 ] || mapfile -t ids < <(faults list | cut -f1)
+
+native="$tree/build/native"
+win="$tree/build/x86_64"
+prefix="$win/wineprefix"
+logs="$scratch/logs"
+mkdir -p "$logs"
+results="$scratch/results.txt"
+: >"$results"
+
+build() {
+  (cd "$tree" && cmake --preset native >/dev/null && cmake --build --preset native -j"$(nproc)" &&
+    cmake --preset x86_64 -DNIMBARA_PROVIDER_PORT_BASE=58000 >/dev/null &&
+    cmake --build --preset x86_64 -j"$(nproc)") >"$logs/build.log" 2>&1
+}
+
+# Each test program once; prints the programs that failed, with their failed tests.
+run_suite() {
+  local caught="" out
+  out="$logs/native.log"
+  if ! "$native/tests/native/native_tests" >"$out" 2>&1; then
+    caught+="native_tests($(grep -o '^\[  FAILED  \] [A-Za-z0-9_.]*' "$out" | sort -u | cut -c14- | tr '\n' ' '| sed 's/ $//')) "
+    [ $all = 1 ] || { echo "$caught"; return; }
+  fi
+  if ! (cd "$native" && ctest -R '^fuzz\.' >"$logs/fuzz.log" 2>&1); then
+    caught+="fuzz "
+    [ $all = 1 ] || { echo "$caught"; return; }
+  fi
+  local program
+  for program in win_tests win_tray_tests win_service_tests e2e_tests; do
+    out="$logs/$program.log"
+    NIMBARA_BIN="$win/bin" NIMBARA_EXE="$win/bin/Nimbara.exe" \
+      NIMBARA_PROVIDER_STATE="$win/provider-state" NIMBARA_TEST_TIMEOUT=400 \
+      bash "$tree/tests/support/wine-run.sh" "$prefix" "$win/bin/$program.exe" >"$out" 2>&1 </dev/null
+    if [ $? != 0 ]; then
+      local failed
+      failed=$(grep -o '^\[  FAILED  \] [A-Za-z0-9_./]*' "$out" | sort -u | cut -c14- | tr '\n' ' ' | sed 's/ $//')
+      caught+="$program(${failed:-ended early}) "
+      [ $all = 1 ] || break
+    fi
+  done
+  echo "$caught"
+}
+
+echo "building the scratch tree in $tree"
+build || { echo "the unchanged tree does not build; see $logs/build.log" >&2; exit 1; }
+bash "$tree/tests/support/wine-fixture.sh" setup "$prefix" >"$logs/fixtures.log" 2>&1
+bash "$tree/tests/support/provider-fixture.sh" setup "$win" "$prefix" 58080 58443 58444 \
+  >>"$logs/fixtures.log" 2>&1 || { echo "provider service did not start" >&2; exit 1; }
+trap 'bash "$tree/tests/support/provider-fixture.sh" cleanup "$win" >/dev/null 2>&1;
+      bash "$tree/tests/support/wine-fixture.sh" cleanup "$prefix" >/dev/null 2>&1' EXIT
+
+baseline=$(run_suite)
+if [ -n "$baseline" ]; then
+  echo "the unchanged tree fails already: $baseline" | tee -a "$results"
+  exit 1
+fi
+
+caught=0 missed=0
+for id in "${ids[@]}"; do
+  what=$(faults list | awk -F'\t' -v id="$id" '$1 == id { print $2 ": " $3 }')
+  file=$(faults list | awk -F'\t' -v id="$id" '$1 == id { print $2 }')
+  if ! faults apply "$id" "$tree"; then
+    line="$id  does not apply  ($what)"
+  elif ! build; then
+    line="$id  does not build  ($what)"
+  else
+    by=$(run_suite)
+    if [ -n "$by" ]; then
+      line="$id  caught by $by ($what)"
+      caught=$((caught + 1))
+    else
+      line="$id  MISSED  ($what)"
+      missed=$((missed + 1))
+    fi
+  fi
+  echo "$line" | tee -a "$results"
+  # Back to the original; a fresh time stamp makes the next build recompile the file.
+  [ -n "$file" ] && cp "$scratch/pristine/$file" "$tree/$file"
+done
+echo "$caught caught, $missed missed" | tee -a "$results"
