@@ -89,14 +89,17 @@ static void carryOutSwitch(Switch kind, bool webFolder) {
     }
 }
 
+// The exit code is the wParam of WM_QUIT; when GetMessageA fails (-1) there is no WM_QUIT and
+// the loop ends as a start-up cut short does, with 0.
 static int runMessageLoop() {
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    MSG message = {};
+    BOOL got;
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
         TranslateAcceleratorA(app.mainWindow, nullptr, &message);
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return static_cast<int>(message.wParam);
+    return got == 0 ? static_cast<int>(message.wParam) : 0;
 }
 
 int runClient(HINSTANCE instance, const char* commandLine) {

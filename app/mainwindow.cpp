@@ -1,9 +1,7 @@
-// Main window procedure, tray menu, properties request and the internet check.
+// Main window procedure, tray menu and the properties request.
 #include "app/mainwindow.h"
 
 #include "app/appstate.h"
-#include "app/connectivity.h"
-#include "app/notify.h"
 #include "app/tray.h"
 #include "drive/drivewatch.h"
 #include "drive/method.h"
@@ -14,7 +12,6 @@
 
 #include <commctrl.h>
 #include <dbt.h>
-#include <wininet.h>
 
 bool registerMainWindowClass(HINSTANCE instance) {
     WNDCLASSA windowClass = {};
@@ -73,24 +70,6 @@ void openProperties(UINT message) {
     app.propertiesStartPage = message == UM_OPEN_PROPERTIES ? 0 : 1;
     app.propertiesOpen = true;
     showPropertiesDialog(app.mainWindow);
-}
-
-bool internetAvailableFrom(BOOL queryResult, DWORD flags) {
-    switch (connectivityFrom(queryResult != FALSE, flags)) {
-    case Connectivity::NotConnected:
-        return false;
-    case Connectivity::Offline:
-        showMessage("offline");
-        return false;
-    default:
-        return true;
-    }
-}
-
-bool internetAvailable() {
-    DWORD flags = 0;
-    BOOL result = InternetGetConnectedState(&flags, 0);
-    return internetAvailableFrom(result, flags);
 }
 
 static void handleCommand(HWND window, WORD command, ConnectionMethod method) {

@@ -1,5 +1,5 @@
 // The hidden main window: its procedure (the hub of tray clicks, menu and forwarded commands,
-// device broadcasts), the tray menu, the properties request and the internet check.
+// device broadcasts), the tray menu and the properties request.
 #pragma once
 
 #include "drive/method_rules.h"
@@ -14,7 +14,3 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 HMENU loadTrayMenu(ConnectionMethod method, HMENU* popup);
 void showTrayMenu(HWND owner);
 void openProperties(UINT message);
-
-bool internetAvailable();
-// The decision of internetAvailable on a given answer of InternetGetConnectedState.
-bool internetAvailableFrom(BOOL queryResult, DWORD flags);

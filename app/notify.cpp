@@ -12,12 +12,12 @@ BOOL showStatus(DWORD kind, const char* text, bool connected) {
     fillTrayData(&data, NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO);
     data.uCallbackMessage = UM_TRAY;
     data.hIcon = icon;
-    copyText(data.szTip, sizeof data.szTip,
-             connected ? "Qelto Nimbara (verbunden)" : "Qelto Nimbara (getrennt)");
-    // Every balloon text of the client fits the 255 characters; one that did not would be
-    // refused by copyText and shown empty rather than cut mid-word.
-    copyText(data.szInfo, sizeof data.szInfo, text);
-    copyText(data.szInfoTitle, sizeof data.szInfoTitle, "Nimbara");
+    copyTextCut(data.szTip, sizeof data.szTip,
+                connected ? "Qelto Nimbara (verbunden)" : "Qelto Nimbara (getrennt)");
+    // A text beyond the balloon's 255 characters is shown cut: an empty text would make the
+    // shell take the balloon away, and the notice would be lost.
+    copyTextCut(data.szInfo, sizeof data.szInfo, text);
+    copyTextCut(data.szInfoTitle, sizeof data.szInfoTitle, "Nimbara");
     data.uTimeout = 15000;
     data.dwInfoFlags = kind;
     BOOL result = Shell_NotifyIconA(NIM_MODIFY, &data);

@@ -28,7 +28,7 @@ void addTrayIcon() {
     fillTrayData(&data, NIF_MESSAGE | NIF_ICON | NIF_TIP);
     data.uCallbackMessage = UM_TRAY;
     data.hIcon = app.trayStartIcon;
-    copyText(data.szTip, sizeof data.szTip, "Qelto Nimbara");
+    copyTextCut(data.szTip, sizeof data.szTip, "Qelto Nimbara");
     Shell_NotifyIconA(NIM_ADD, &data);
 }
 

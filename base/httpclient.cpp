@@ -8,6 +8,9 @@
 #include <cstring>
 #include <exception>
 
+static_assert(sizeof(void*) != 4 || sizeof(INTERNET_BUFFERSA) == 40,
+              "the 32-bit INTERNET_BUFFERSA is 40 bytes");
+
 const char* const kMultipartBoundary = "--MULTI-PARTS-FORM-DATA-BOUNDARY";
 
 namespace {
@@ -62,21 +65,25 @@ void HttpClient::clearFields() {
 
 bool HttpClient::open(const char* url, const char* userName, const char* password,
                       const char* userAgent) {
-    UrlParts parts;
-    // A port beyond 65535 would wrap around to another one: refuse it.
-    if (!splitUrl(url, &parts) || parts.port > 65535)
+    try {
+        UrlParts parts;
+        // A port beyond 65535 would wrap around to another one: refuse it.
+        if (!splitUrl(url, &parts) || parts.port > 65535)
+            return false;
+        int secure = 2; // neither plain nor secure: connect refuses it
+        if (strncmp(parts.scheme, "https", 5) == 0)
+            secure = 1;
+        else if (strncmp(parts.scheme, "http", 4) == 0)
+            secure = 0;
+        path_ = parts.path;
+        if (userName == nullptr && parts.userName[0] != '\0')
+            userName = parts.userName;
+        if (password == nullptr && parts.password[0] != '\0')
+            password = parts.password;
+        return connect(parts.host, parts.port, userName, password, secure, userAgent);
+    } catch (...) {
         return false;
-    int secure = 2; // neither plain nor secure: connect refuses it
-    if (strncmp(parts.scheme, "https", 5) == 0)
-        secure = 1;
-    else if (strncmp(parts.scheme, "http", 4) == 0)
-        secure = 0;
-    path_ = parts.path;
-    if (userName == nullptr && parts.userName[0] != '\0')
-        userName = parts.userName;
-    if (password == nullptr && parts.password[0] != '\0')
-        password = parts.password;
-    return connect(parts.host, parts.port, userName, password, secure, userAgent);
+    }
 }
 
 bool HttpClient::connect(const char* host, int port, const char* userName, const char* password,
@@ -113,11 +120,13 @@ bool HttpClient::connect(const char* host, int port, const char* userName, const
         cookies_.clear();
         clearFields();
         return true;
-    } catch (const std::exception&) {
-        if (internet_ != nullptr)
-            InternetCloseHandle(internet_);
+    } catch (...) {
         if (connection_ != nullptr)
             InternetCloseHandle(connection_);
+        if (internet_ != nullptr)
+            InternetCloseHandle(internet_);
+        connection_ = nullptr;
+        internet_ = nullptr;
         return false;
     }
 }
@@ -239,6 +248,8 @@ bool HttpClient::sendMultipartPost(const char* path, const char* referrer) {
                                 HTTP_ADDREQ_FLAG_ADD_IF_NEW))
         throw HttpFailure("additional header failed...");
 
+    // The structure's own size: 40 bytes in the 32-bit build, wider in the 64-bit one, whose
+    // WinINet expects the 64-bit layout (as with the tray structure).
     INTERNET_BUFFERSA buffers;
     memset(&buffers, 0, sizeof buffers);
     buffers.dwStructSize = sizeof buffers;
@@ -278,7 +289,7 @@ bool HttpClient::send(const char* path, int kind, const char* referrer) {
         }
         path_ = path;
         return true;
-    } catch (const std::exception&) {
+    } catch (...) {
         closeRequest();
         return false;
     }
@@ -292,17 +303,18 @@ DWORD HttpClient::read(void* buffer, DWORD size) {
         if (!InternetReadFile(request_, buffer, size, &got))
             throw HttpFailure("response failed...");
         return got;
-    } catch (const std::exception&) {
+    } catch (...) {
         closeRequest();
         return 0;
     }
 }
 
 void HttpClient::close() {
-    if (request_ != nullptr)
-        InternetCloseHandle(request_);
+    closeRequest();
     if (connection_ != nullptr)
         InternetCloseHandle(connection_);
     if (internet_ != nullptr)
         InternetCloseHandle(internet_);
+    connection_ = nullptr;
+    internet_ = nullptr;
 }

@@ -33,6 +33,15 @@ bool copyText(char* buffer, size_t size, const char* source) {
     return true;
 }
 
+void copyTextCut(char* buffer, size_t size, const char* source) {
+    if (buffer == nullptr || size == 0)
+        return;
+    size_t length = source ? strnlen(source, size - 1) : 0;
+    if (length > 0)
+        memcpy(buffer, source, length);
+    buffer[length] = '\0';
+}
+
 static char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }

@@ -12,5 +12,10 @@ bool formatText(char* buffer, size_t size, const char* format, ...)
 // Copies source into buffer. Returns false (and leaves the empty text) when it does not fit.
 bool copyText(char* buffer, size_t size, const char* source);
 
+// Copies as much of source as fits, cut at the limit and always terminated (size > 0). For
+// texts that are better shown cut than not at all, such as a balloon: an empty balloon text
+// would make the shell remove the balloon.
+void copyTextCut(char* buffer, size_t size, const char* source);
+
 // Case-insensitive comparison of two ASCII texts; other bytes compare as they are.
 bool equalsIgnoringAsciiCase(const char* a, const char* b);

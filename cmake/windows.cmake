@@ -40,8 +40,9 @@ add_library(nimbara_entrypoints OBJECT
   drive/webfolder.cpp)
 nimbara_target_setup(nimbara_entrypoints)
 
-# The three effects tests replace at link time: notifications, pauses, the shell hand-over.
-add_library(nimbara_seams OBJECT app/notify.cpp base/pause.cpp base/shellopen.cpp)
+# The effects tests replace at link time: notifications, pauses, the shell hand-over and the
+# internet check.
+add_library(nimbara_seams OBJECT app/notify.cpp base/pause.cpp base/shellopen.cpp app/internet.cpp)
 nimbara_target_setup(nimbara_seams)
 
 # Resources: the script is UTF-8 in the repository and Windows-1252 for windres.

@@ -3,7 +3,7 @@
 #include "service/auth.h"
 
 #include "app/appstate.h"
-#include "app/mainwindow.h"
+#include "app/connectivity.h"
 #include "app/notify.h"
 #include "base/registry.h"
 #include "base/settings.h"

@@ -1,7 +1,7 @@
 // The quota call (see quota.h).
 #include "service/quota.h"
 
-#include "app/mainwindow.h"
+#include "app/connectivity.h"
 #include "base/registry.h"
 #include "base/settings.h"
 #include "service/frame.h"

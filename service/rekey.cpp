@@ -2,7 +2,7 @@
 // how it went. A service that cannot be reached is a failure here, not a success.
 #include "service/rekey.h"
 
-#include "app/mainwindow.h"
+#include "app/connectivity.h"
 #include "app/notify.h"
 #include "service/auth.h"
 

@@ -12,8 +12,14 @@ nimbara_wine_env "$prefix"
 export NIMBARA_PROVIDER_STATE="${NIMBARA_PROVIDER_STATE:-$(dirname "$prefix")/provider-state}"
 nimbara_wine_init
 nimbara_display || exit 1
+# The program's output goes through a file: a Wine process it starts in the background (a
+# desktop for the tray, a service) inherits its output handles, and on CTest's pipe that process
+# would keep CTest waiting long after the test program ended.
+out=$(mktemp "$NIMBARA_STATE/run.XXXXXX")
 status=0
-timeout --kill-after=10 "${NIMBARA_TEST_TIMEOUT:-300}" wine "$@" || status=$?
+timeout --kill-after=10 "${NIMBARA_TEST_TIMEOUT:-300}" wine "$@" </dev/null >"$out" 2>&1 || status=$?
+cat "$out"
+rm -f "$out"
 if [ -n "$NIMBARA_PRIVATE_XVFB" ]; then
   kill "$NIMBARA_PRIVATE_XVFB" 2>/dev/null
   wait "$NIMBARA_PRIVATE_XVFB" 2>/dev/null

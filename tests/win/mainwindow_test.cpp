@@ -10,7 +10,6 @@
 #include <commctrl.h>
 #include <dbt.h>
 #include <gtest/gtest.h>
-#include <wininet.h>
 
 #include <string>
 
@@ -277,17 +276,6 @@ TEST_F(MainWindow, RequestWhileTheDialogIsOpenSelectsTheFirstTab) {
     EXPECT_EQ("", recording::joined()); // no second dialog
     EXPECT_TRUE(app.propertiesOpen);
     DestroyWindow(dialog);
-}
-
-TEST(InternetCheck, OfflineFlagAloneAndCombined) {
-    recording::reset();
-    EXPECT_FALSE(internetAvailableFrom(TRUE, INTERNET_CONNECTION_OFFLINE));
-    EXPECT_EQ("showMessage offline;", recording::joined());
-    recording::reset();
-    EXPECT_TRUE(internetAvailableFrom(TRUE, INTERNET_CONNECTION_OFFLINE | 0x02));
-    EXPECT_TRUE(internetAvailableFrom(TRUE, 0x01));
-    EXPECT_FALSE(internetAvailableFrom(FALSE, 0));
-    EXPECT_EQ("", recording::joined());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "recording.h"
 
 #include "app/appstate.h"
+#include "app/connectivity.h"
 #include "app/notify.h"
 #include "base/pause.h"
 #include "base/shellopen.h"
@@ -14,10 +15,12 @@ namespace recording {
 
 std::vector<std::string> calls;
 bool scanFindsShare = false;
+bool online = true;
 
 void reset() {
     calls.clear();
     scanFindsShare = false;
+    online = true;
 }
 
 std::string joined() {
@@ -43,6 +46,11 @@ BOOL showStatus(DWORD kind, const char* text, bool connected) {
 
 void showMessage(const char* text) {
     record(std::string("showMessage ") + text);
+}
+
+// Not recorded: every network action asks it first.
+bool internetAvailable() {
+    return recording::online;
 }
 
 void pauseMilliseconds(DWORD milliseconds) {

@@ -9,6 +9,7 @@ namespace recording {
 
 extern std::vector<std::string> calls;
 extern bool scanFindsShare;
+extern bool online; // what the internet check answers
 
 void reset();
 std::string joined();
