@@ -91,7 +91,7 @@ static void carryOutSwitch(Switch kind, bool webFolder) {
 
 // The exit code is the wParam of WM_QUIT; when GetMessageA fails (-1) there is no WM_QUIT and
 // the loop ends as a start-up cut short does, with 0.
-static int runMessageLoop() {
+int runMessageLoop() {
     MSG message = {};
     BOOL got;
     while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {

@@ -7,3 +7,5 @@
 bool initInstance(HINSTANCE instance, const char* commandLine);
 void shutdownInstance();
 int runClient(HINSTANCE instance, const char* commandLine);
+// The message loop of the running instance; returns the exit code.
+int runMessageLoop();

@@ -5,25 +5,25 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <string>
+#include <vector>
 
 namespace {
 
-const DWORD kStartTimeout = 60000;
-const WORD kQuit = 4006;
+const DWORD kTimeout = 60000;
 
-bool forceMethodStored(DWORD* value) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return false;
-    DWORD type = 0;
-    DWORD size = sizeof *value;
-    LONG result =
-        RegQueryValueExA(key, "ForceMethod", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS && type == REG_DWORD;
+std::string productValue(const char* name) {
+    char buffer[256] = "";
+    DWORD size = sizeof buffer - 1;
+    if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", name, RRF_RT_ANY, nullptr,
+                     buffer, &size) != ERROR_SUCCESS)
+        return "<absent>";
+    return std::string(buffer, size);
+}
+
+void setProductValue(const char* name, DWORD type, const std::string& bytes) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", name, type, bytes.data(),
+                    static_cast<DWORD>(bytes.size()));
 }
 
 class Client : public testing::Test {
@@ -31,201 +31,133 @@ protected:
     void SetUp() override {
         ASSERT_FALSE(control::clientPath().empty()) << "NIMBARA_EXE is not set";
         stopLeftovers();
-        ASSERT_TRUE(control::waitForNoClient(10000)) << "a client from before is still running";
     }
     void TearDown() override {
         stopLeftovers();
-        for (control::Process& process : processes)
-            control::kill(process);
+        for (HANDLE process : processes) {
+            TerminateProcess(process, 99);
+            CloseHandle(process);
+        }
     }
 
     // Whatever an earlier test left running is stopped, so each test starts clean.
     static void stopLeftovers() {
         DWORD id = control::clientProcessId();
-        if (id == 0)
-            return;
-        control::sendCommand(kQuit);
-        if (control::waitForNoClient(20000))
+        if (id == 0 || (control::sendCommand(4006) && control::waitForNoClient(20000)))
             return;
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-        if (process != nullptr) {
-            TerminateProcess(process, 99);
-            WaitForSingleObject(process, 10000);
-            CloseHandle(process);
-        }
+        TerminateProcess(process, 99);
+        WaitForSingleObject(process, 10000);
+        CloseHandle(process);
     }
 
-    control::Process& run(const std::string& arguments) {
-        processes.push_back(control::start(control::clientPath(), arguments));
-        EXPECT_NE(nullptr, processes.back().handle) << "could not start with " << arguments;
+    HANDLE run(const std::string& arguments) {
+        processes.push_back(control::start(arguments));
+        EXPECT_NE(nullptr, processes.back()) << "could not start with " << arguments;
         return processes.back();
     }
-
-    // Runs the client to its end; true when it ended with exit code 0 and no client window
-    // appeared meanwhile.
-    bool runsToEndWithoutWindow(const std::string& arguments) {
-        control::Process& process = run(arguments);
-        bool windowSeen = false;
-        DWORD start = GetTickCount();
-        while (WaitForSingleObject(process.handle, 20) == WAIT_TIMEOUT) {
-            windowSeen = windowSeen || control::findClient() != nullptr;
-            if (GetTickCount() - start > kStartTimeout)
-                return false;
-        }
-        return control::waitExit(process, 0) == 0 && !windowSeen;
-    }
-
-    // Starts the client as the running instance and waits for its window.
-    control::Process& startInstance(const std::string& arguments) {
-        control::Process& process = run(arguments);
-        EXPECT_NE(nullptr, control::waitForClient(kStartTimeout, process.id))
-            << "no window for " << arguments;
+    // Starts the running instance and waits for its window.
+    HANDLE startInstance(const std::string& arguments) {
+        HANDLE process = run(arguments);
+        EXPECT_TRUE(control::waitForClient(kTimeout, GetProcessId(process))) << arguments;
         return process;
     }
-
-    // Starts a second process that must hand its switch over and end.
-    void forwardAndEnd(const std::string& arguments) {
-        control::Process& process = run(arguments);
-        EXPECT_EQ(0u, control::waitExit(process, kStartTimeout)) << arguments;
+    // Runs a process that must end with exit code 0, without a window of its own meanwhile.
+    void runToEnd(const std::string& arguments) {
+        DWORD before = control::clientProcessId();
+        HANDLE process = run(arguments);
+        DWORD start = GetTickCount();
+        while (WaitForSingleObject(process, 20) == WAIT_TIMEOUT &&
+               GetTickCount() - start < kTimeout)
+            EXPECT_EQ(before, control::clientProcessId()) << arguments;
+        EXPECT_EQ(0u, control::waitExit(process, 0)) << arguments;
     }
 
-    std::deque<control::Process> processes; // references to its items stay valid
+    std::vector<HANDLE> processes;
 };
 
-TEST_F(Client, ForceSwitchesStoreTheMethodAndEnd) {
-    DWORD method = 99;
-    EXPECT_TRUE(runsToEndWithoutWindow("/force=3"));
-    ASSERT_TRUE(forceMethodStored(&method));
-    EXPECT_EQ(3u, method);
-    EXPECT_TRUE(runsToEndWithoutWindow("/noforce"));
-    ASSERT_TRUE(forceMethodStored(&method));
-    EXPECT_EQ(0u, method);
-
-    // Also while an instance runs: stored, nothing forwarded, the instance goes on.
-    control::Process& instance = startInstance("/tray");
-    forwardAndEnd("/force=6");
-    ASSERT_TRUE(forceMethodStored(&method));
-    EXPECT_EQ(6u, method);
-    EXPECT_EQ(instance.id, control::clientProcessId());
-}
-
-TEST_F(Client, TextsThatAreNoSwitches) {
-    // Without an instance, "/force=7" starts the client without a switch action.
-    control::Process& instance = startInstance("/force=7");
-    DWORD method = 0;
-    EXPECT_FALSE(forceMethodStored(&method));
-    // With one, each of these is forwarded as command 0, which changes nothing.
-    for (const char* text : {"/tray ", "/Tray", "/force=7", "/stop now"})
-        forwardAndEnd(text);
-    EXPECT_FALSE(forceMethodStored(&method));
-    EXPECT_EQ(instance.id, control::clientProcessId());
+TEST_F(Client, SwitchesWithoutAnInstance) {
+    runToEnd("/force=3"); // stored, and the client does not start
+    EXPECT_EQ(std::string("\3\0\0\0", 4), productValue("ForceMethod"));
+    runToEnd("/noforce");
+    EXPECT_EQ(std::string(4, '\0'), productValue("ForceMethod"));
+    runToEnd("/stop"); // ends at once, no window
+    // "/force=7" is no switch: the client starts without a switch action.
+    HANDLE instance = startInstance("/force=7");
+    EXPECT_EQ(std::string(4, '\0'), productValue("ForceMethod"));
     EXPECT_EQ(STILL_ACTIVE, control::waitExit(instance, 0));
 }
 
-TEST_F(Client, StopWithoutAnInstanceEndsAtOnce) {
-    EXPECT_TRUE(runsToEndWithoutWindow("/stop"));
-}
-
-TEST_F(Client, SecondStartForwardsItsCommandAndEnds) {
-    control::Process& instance = startInstance("");
-    forwardAndEnd(""); // opens the drive in the running instance
-    EXPECT_EQ(instance.id, control::clientProcessId());
-    forwardAndEnd("/stop");
-    EXPECT_EQ(0u, control::waitExit(instance, kStartTimeout));
-    EXPECT_EQ(nullptr, control::findClient());
-}
-
-TEST_F(Client, QuitFromTheMenuCommandEndsTheClient) {
-    control::Process& instance = startInstance("/tray");
-    EXPECT_TRUE(control::sendCommand(kQuit));
-    EXPECT_EQ(0u, control::waitExit(instance, kStartTimeout));
+TEST_F(Client, SecondStartsForwardAndEnd) {
+    HANDLE instance = startInstance("/tray");
+    DWORD id = GetProcessId(instance);
+    runToEnd("/force=6"); // stored, nothing forwarded
+    EXPECT_EQ(std::string("\6\0\0\0", 4), productValue("ForceMethod"));
+    // Texts that are no switches are forwarded as command 0, which changes nothing.
+    for (const char* text : {"", "/tray ", "/Tray", "/force=7", "/stop now"})
+        runToEnd(text);
+    EXPECT_EQ(id, control::clientProcessId());
     // A command with a notification code in the high word is not a menu command.
-    control::Process& second = startInstance("/tray");
-    EXPECT_TRUE(control::sendCommand(kQuit, 1));
-    EXPECT_EQ(STILL_ACTIVE, control::waitExit(second, 1000));
+    EXPECT_TRUE(control::sendCommand(4006, 1));
+    EXPECT_EQ(STILL_ACTIVE, control::waitExit(instance, 1000));
+    runToEnd("/stop");
+    EXPECT_EQ(0u, control::waitExit(instance, kTimeout));
+    EXPECT_TRUE(control::waitForNoClient(kTimeout));
 }
 
 TEST_F(Client, ReplaceHandsOverToTheNewInstance) {
-    control::Process& old = startInstance("/tray");
-    control::Process& replacement = run("/replace");
+    HANDLE old = startInstance("/tray");
+    HANDLE replacement = run("/replace");
     // A third start during the hand-over finds the mutex and does not become an instance.
-    control::Process& third = run("/tray");
-    EXPECT_EQ(0u, control::waitExit(old, kStartTimeout));
-    EXPECT_EQ(0u, control::waitExit(third, kStartTimeout));
-    EXPECT_NE(nullptr, control::waitForClient(kStartTimeout, replacement.id));
-    EXPECT_EQ(STILL_ACTIVE, control::waitExit(replacement, 0));
-
-    // The new instance is a complete one: it answers, and a later start forwards to it.
-    forwardAndEnd("/tray");
-    EXPECT_EQ(replacement.id, control::clientProcessId());
-    forwardAndEnd("/stop");
-    EXPECT_EQ(0u, control::waitExit(replacement, kStartTimeout));
+    HANDLE third = run("/tray");
+    EXPECT_EQ(0u, control::waitExit(old, kTimeout));
+    EXPECT_EQ(0u, control::waitExit(third, kTimeout));
+    EXPECT_TRUE(control::waitForClient(kTimeout, GetProcessId(replacement)));
+    // The new instance is a complete one: a later start forwards to it.
+    runToEnd("/stop");
+    EXPECT_EQ(0u, control::waitExit(replacement, kTimeout));
 }
 
 TEST_F(Client, RightButtonPressOpensTheTrayMenu) {
     startInstance("/tray");
-    ASSERT_TRUE(control::sendTray(WM_RBUTTONUP));
-    Sleep(1500);
-    EXPECT_EQ(nullptr, FindWindowA("#32768", nullptr));
-    ASSERT_TRUE(control::sendTray(WM_RBUTTONDOWN));
+    ASSERT_TRUE(control::postTray(WM_RBUTTONDOWN));
     HWND menu = nullptr;
-    DWORD start = GetTickCount();
-    while ((menu = FindWindowA("#32768", nullptr)) == nullptr || !IsWindowVisible(menu)) {
-        if (GetTickCount() - start > 20000)
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(50))
+        if ((menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu))
             break;
-        Sleep(50);
-    }
     ASSERT_NE(nullptr, menu);
     DWORD owner = 0;
     GetWindowThreadProcessId(menu, &owner);
     EXPECT_EQ(control::clientProcessId(), owner);
     PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    start = GetTickCount();
-    while (IsWindow(menu) && IsWindowVisible(menu) && GetTickCount() - start < 20000)
-        Sleep(50);
-    EXPECT_FALSE(IsWindow(menu) && IsWindowVisible(menu));
-}
-
-void setProductString(const char* name, const std::string& text) {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", 0,
-                                             nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
-}
-
-std::string productString(const char* name) {
-    char buffer[256] = "";
-    DWORD size = sizeof buffer - 1;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return "<absent>";
-    LONG result =
-        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS ? buffer : "<absent>";
 }
 
 // A second start with /rekey makes the running client fetch fresh WebDAV credentials with the
-// stored login from the service.
+// stored login; under a web-folder method it is refused before it reaches the running client.
 TEST_F(Client, RekeyForwardedRefreshesTheStoredLogin) {
     provider::reset();
     provider::Answer answer;
     answer.body = provider::fieldAnswer(
         {{"Status", "200"}, {"Name", "fresh-user"}, {"Password", "fresh-pw"}, {"Share", "share"}});
     provider::script({answer});
-    setProductString("authApiProto", "https");
-    setProductString("authApiHost", provider::httpsHost());
-    setProductString("DAVUser", "stored-user");
-    setProductString("DAVPasswd", "stored-pw");
+    setProductValue("authApiProto", REG_SZ, std::string("https", 6));
+    setProductValue("authApiHost", REG_SZ, provider::httpsHost() + '\0');
+    setProductValue("DAVUser", REG_SZ, std::string("stored-user", 12));
+    setProductValue("DAVPasswd", REG_SZ, std::string("stored-pw", 10));
+    setProductValue("ForceMethod", REG_DWORD, std::string("\1\0\0\0", 4));
 
     startInstance("/tray");
-    forwardAndEnd("/rekey");
-    EXPECT_EQ("fresh-user", productString("DAVUser"));
-    EXPECT_EQ("fresh-pw", productString("DAVPasswd"));
-    EXPECT_EQ("share", productString("DAVShare"));
+    runToEnd("/rekey");
+    EXPECT_TRUE(provider::requests().empty());
+    EXPECT_EQ(std::string("stored-user", 12), productValue("DAVUser"));
+
+    setProductValue("ForceMethod", REG_DWORD, std::string("\5\0\0\0", 4));
+    stopLeftovers();
+    startInstance("/tray");
+    runToEnd("/rekey");
+    EXPECT_EQ(std::string("fresh-user", 11), productValue("DAVUser"));
+    EXPECT_EQ(std::string("fresh-pw", 9), productValue("DAVPasswd"));
+    EXPECT_EQ(std::string("share", 6), productValue("DAVShare"));
     std::vector<provider::Request> requests = provider::requests();
     ASSERT_EQ(1u, requests.size());
     EXPECT_NE(std::string::npos, requests[0].path.find("username=stored-user&password=stored-pw"));
@@ -238,56 +170,34 @@ TEST(BuiltProgram, Resources) {
         LoadLibraryExA(control::clientPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, module);
     HMENU menu = LoadMenuA(module, MAKEINTRESOURCEA(109));
-    ASSERT_NE(nullptr, menu);
     char text[32] = "";
-    GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ("Nimbara", text);
     GetMenuStringA(GetSubMenu(menu, 0), 0, text, sizeof text, MF_BYPOSITION);
     EXPECT_EQ(std::string("&\xD6"
                           "ffnen"),
               text);
     DestroyMenu(menu);
-
+    auto resource = [module](int id, int type) {
+        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(type));
+        return found ? std::string(
+                           static_cast<const char*>(LockResource(LoadResource(module, found))),
+                           SizeofResource(module, found))
+                     : std::string();
+    };
     for (int id : {108, 112}) {
-        HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14));
-        ASSERT_NE(nullptr, group) << id;
-        const BYTE* directory = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
-        ASSERT_NE(nullptr, directory);
-        WORD count = *reinterpret_cast<const WORD*>(directory + 4);
-        std::string sizes;
-        for (WORD i = 0; i < count; ++i)
-            sizes += std::to_string(directory[6 + 14 * i]) + " ";
-        EXPECT_EQ("16 32 48 ", sizes) << id;
+        std::string group = resource(id, 14); // RT_GROUP_ICON: 6 bytes, then 14 per image
+        ASSERT_EQ(6u + 3 * 14, group.size()) << id;
+        EXPECT_EQ("16 32 48", std::to_string(group[6]) + " " + std::to_string(group[20]) + " " +
+                                  std::to_string(group[34]));
     }
-
-    HRSRC manifestResource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
-    ASSERT_NE(nullptr, manifestResource);
-    std::string manifest(
-        static_cast<const char*>(LockResource(LoadResource(module, manifestResource))),
-        SizeofResource(module, manifestResource));
+    std::string manifest = resource(1, 24);
     EXPECT_NE(std::string::npos, manifest.find("name=\"Nimbara.exe\""));
     EXPECT_NE(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls"));
     EXPECT_NE(std::string::npos, manifest.find("version=\"6.0.0.0\""));
-
-    HRSRC versionResource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));
-    ASSERT_NE(nullptr, versionResource);
-    const BYTE* version =
-        static_cast<const BYTE*>(LockResource(LoadResource(module, versionResource)));
-    DWORD size = SizeofResource(module, versionResource);
-    const VS_FIXEDFILEINFO* fixed = nullptr;
-    for (DWORD offset = 0; offset + sizeof(VS_FIXEDFILEINFO) <= size; offset += 4) {
-        const VS_FIXEDFILEINFO* candidate =
-            reinterpret_cast<const VS_FIXEDFILEINFO*>(version + offset);
-        if (candidate->dwSignature == 0xFEEF04BD) {
-            fixed = candidate;
-            break;
-        }
-    }
-    ASSERT_NE(nullptr, fixed);
-    EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionMS);
-    EXPECT_EQ(0u, fixed->dwFileVersionLS);
-    EXPECT_EQ(MAKELONG(0, 1), fixed->dwProductVersionMS);
-    EXPECT_EQ(0u, fixed->dwProductVersionLS);
+    // File and product version 1.0.0.0 in the fixed part that follows the signature.
+    std::string version = resource(1, 16);
+    size_t fixed = version.find("\xBD\x04\xEF\xFE");
+    ASSERT_NE(std::string::npos, fixed);
+    EXPECT_EQ(std::string("\0\0\1\0\0\0\0\0\0\0\1\0\0\0\0\0", 16), version.substr(fixed + 8, 16));
     FreeLibrary(module);
 }
 

@@ -8,30 +8,20 @@
 
 namespace control {
 
-constexpr const char* kClientClass = "QeltoNimbaraWindowsClient";
-
-// Windows path of a file given by its Linux path (Wine maps the Linux root to drive Z:).
-std::string windowsPath(const std::string& linuxPath);
-// Path of Nimbara.exe: the NIMBARA_EXE environment variable (a Linux path).
+// Path of Nimbara.exe: the NIMBARA_EXE environment variable (a Linux path) on Wine's drive Z:.
 std::string clientPath();
-
-struct Process {
-    HANDLE handle = nullptr;
-    DWORD id = 0;
-};
-
-// Starts program with the given command line (appended after the quoted program path).
-Process start(const std::string& program, const std::string& arguments);
-// Waits for the process to end; returns its exit code, or STILL_ACTIVE after timeoutMs.
-DWORD waitExit(Process& process, DWORD timeoutMs);
-void release(Process& process);
-void kill(Process& process);
+// Starts the client with the command line; returns its process handle (null when it failed).
+HANDLE start(const std::string& arguments);
+// Waits for the process to end; its exit code, or STILL_ACTIVE after timeoutMs.
+DWORD waitExit(HANDLE process, DWORD timeoutMs);
 
 HWND findClient();
 DWORD clientProcessId();
-HWND waitForClient(DWORD timeoutMs, DWORD processId = 0);
+// Waits until a client window exists (of the given process, when not 0).
+bool waitForClient(DWORD timeoutMs, DWORD processId = 0);
 bool waitForNoClient(DWORD timeoutMs);
 bool sendCommand(WORD command, WORD notification = 0);
-bool sendTray(UINT mouseMessage);
+// Posted, not sent: the tray menu runs a modal loop inside the client's handler.
+bool postTray(UINT mouseMessage);
 
 } // namespace control

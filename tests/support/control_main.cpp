@@ -15,14 +15,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     unsigned long value = strtoul(argv[2], nullptr, 10);
-    if (strcmp(argv[1], "wait") == 0)
-        return control::waitForClient(value * 1000) != nullptr ? 0 : 1;
-    if (strcmp(argv[1], "gone") == 0)
-        return control::waitForNoClient(value * 1000) ? 0 : 1;
-    if (strcmp(argv[1], "command") == 0)
-        return control::sendCommand(static_cast<WORD>(value)) ? 0 : 1;
-    if (strcmp(argv[1], "tray") == 0)
-        return control::sendTray(static_cast<UINT>(value)) ? 0 : 1;
-    fprintf(stderr, "unknown action %s\n", argv[1]);
-    return 2;
+    bool done = strcmp(argv[1], "wait") == 0      ? control::waitForClient(value * 1000)
+                : strcmp(argv[1], "gone") == 0    ? control::waitForNoClient(value * 1000)
+                : strcmp(argv[1], "command") == 0 ? control::sendCommand(static_cast<WORD>(value))
+                : strcmp(argv[1], "tray") == 0    ? control::postTray(static_cast<UINT>(value))
+                                                  : (fprintf(stderr, "unknown action\n"), false);
+    return done ? 0 : 1;
 }

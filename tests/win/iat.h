@@ -1,13 +1,15 @@
 // Redirects this program's own import of a Windows function to a replacement, so a test can
 // watch (and pass on) the calls the client makes to the system. Returns the real function, or
-// null when the program does not import it.
+// null when the program does not import it. Function is the replacement's pointer type, which
+// is the imported function's own.
 #pragma once
 
 #include <windows.h>
 
 #include <cstring>
 
-inline FARPROC redirectImport(const char* dll, const char* name, FARPROC replacement) {
+template <typename Function>
+Function redirectImport(const char* dll, const char* name, Function replacement) {
     BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
         base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
@@ -20,11 +22,11 @@ inline FARPROC redirectImport(const char* dll, const char* name, FARPROC replace
         auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
         for (; names->u1.AddressOfData != 0; ++names, ++slots) {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
-                strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)
-                           ->Name,
-                       name) != 0)
+                strcmp(
+                    reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name,
+                    name) != 0)
                 continue;
-            FARPROC real = reinterpret_cast<FARPROC>(slots->u1.Function);
+            Function real = reinterpret_cast<Function>(static_cast<ULONG_PTR>(slots->u1.Function));
             DWORD old = 0;
             VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
             slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
