@@ -5,12 +5,21 @@
 #include <cstdio>
 #include <cstring>
 
+// On Windows the system's own formatter: the toolchain's C99 one would bring in floating-point
+// formatting that the client never uses. It reports a text that does not fit as -1 or as the
+// whole size (then unterminated); both are refused below.
+#ifdef _WIN32
+#define NIMBARA_VSNPRINTF _vsnprintf
+#else
+#define NIMBARA_VSNPRINTF vsnprintf
+#endif
+
 bool formatText(char* buffer, size_t size, const char* format, ...) {
     if (buffer == nullptr || size == 0)
         return false;
     va_list args;
     va_start(args, format);
-    int written = vsnprintf(buffer, size, format, args);
+    int written = NIMBARA_VSNPRINTF(buffer, size, format, args);
     va_end(args);
     if (written < 0 || static_cast<size_t>(written) >= size) {
         buffer[0] = '\0';

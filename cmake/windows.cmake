@@ -12,7 +12,7 @@ add_library(nimbara_portable OBJECT ${NIMBARA_PORTABLE_SOURCES})
 nimbara_target_setup(nimbara_portable)
 
 # Win32 code of the client.
-add_library(nimbara_core OBJECT
+set(NIMBARA_CORE_SOURCES
   base/registry.cpp
   base/osprobe.cpp
   drive/method.cpp
@@ -24,25 +24,29 @@ add_library(nimbara_core OBJECT
   service/frame.cpp
   service/auth.cpp
   service/quota.cpp)
+add_library(nimbara_core OBJECT ${NIMBARA_CORE_SOURCES})
 nimbara_target_setup(nimbara_core)
 
 # The commands of the tray and the command line that call the service; the tests of the main
 # window link a recording version instead.
-add_library(nimbara_commands OBJECT service/rekey.cpp)
+set(NIMBARA_COMMAND_SOURCES service/rekey.cpp)
+add_library(nimbara_commands OBJECT ${NIMBARA_COMMAND_SOURCES})
 nimbara_target_setup(nimbara_commands)
 
 # Entry points whose work later parts of the client fill; the tests of the main window link
 # recording versions instead.
-add_library(nimbara_entrypoints OBJECT
+set(NIMBARA_ENTRYPOINT_SOURCES
   drive/mount.cpp
   drive/drivewatch.cpp
   ui/properties/frame.cpp
   drive/webfolder.cpp)
+add_library(nimbara_entrypoints OBJECT ${NIMBARA_ENTRYPOINT_SOURCES})
 nimbara_target_setup(nimbara_entrypoints)
 
 # The effects tests replace at link time: notifications, pauses, the shell hand-over and the
 # internet check.
-add_library(nimbara_seams OBJECT app/notify.cpp base/pause.cpp base/shellopen.cpp app/internet.cpp)
+set(NIMBARA_SEAM_SOURCES app/notify.cpp base/pause.cpp base/shellopen.cpp app/internet.cpp)
+add_library(nimbara_seams OBJECT ${NIMBARA_SEAM_SOURCES})
 nimbara_target_setup(nimbara_seams)
 
 # Resources: the script is UTF-8 in the repository and Windows-1252 for windres.
@@ -61,14 +65,20 @@ set_source_files_properties(${NIMBARA_RES_DIR}/nimbara.rc PROPERTIES
 add_library(nimbara_resources OBJECT ${NIMBARA_RES_DIR}/nimbara.rc)
 target_include_directories(nimbara_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${NIMBARA_RES_DIR})
 
-add_executable(Nimbara WIN32 app/main.cpp
-  $<TARGET_OBJECTS:nimbara_portable> $<TARGET_OBJECTS:nimbara_core>
-  $<TARGET_OBJECTS:nimbara_commands> $<TARGET_OBJECTS:nimbara_entrypoints>
-  $<TARGET_OBJECTS:nimbara_seams>
+# The shipped program is compiled on its own, tuned for size, with the win32 thread model (see
+# cmake/win32-thread-model.sh) and the runtime pieces of base/runtime.cpp.
+add_executable(Nimbara WIN32 app/main.cpp base/runtime.cpp
+  ${NIMBARA_PORTABLE_SOURCES} ${NIMBARA_CORE_SOURCES} ${NIMBARA_COMMAND_SOURCES}
+  ${NIMBARA_ENTRYPOINT_SOURCES} ${NIMBARA_SEAM_SOURCES}
   $<TARGET_OBJECTS:nimbara_resources>)
 nimbara_target_setup(Nimbara)
+target_compile_options(Nimbara PRIVATE -Os -ffunction-sections -fdata-sections)
+set_target_properties(Nimbara PROPERTIES
+  CXX_COMPILER_LAUNCHER ${CMAKE_SOURCE_DIR}/cmake/win32-thread-model.sh
+  CXX_LINKER_LAUNCHER ${CMAKE_SOURCE_DIR}/cmake/win32-thread-model.sh)
 target_link_libraries(Nimbara PRIVATE ${NIMBARA_WINDOWS_LIBS})
-target_link_options(Nimbara PRIVATE ${NIMBARA_LINK_FLAGS} $<$<CONFIG:Release>:-s>)
+target_link_options(Nimbara PRIVATE ${NIMBARA_LINK_FLAGS} -Wl,--gc-sections
+  $<$<CONFIG:Release>:-s>)
 set_target_properties(Nimbara PROPERTIES OUTPUT_NAME Nimbara RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 # The Wine wrapper runs every Windows test program; CTest uses it as the emulator.

@@ -195,8 +195,9 @@ int quotaBarPosition(const std::string& used, const std::string& total) {
                         strtol(total.c_str(), nullptr, 10);
         return position > 100 ? 100 : static_cast<int>(position);
     }
-    double a = strtod(used.substr(0, 2).c_str(), nullptr);
-    double b = strtod(total.substr(0, t - u + 2).c_str(), nullptr);
+    // At most five digits each: whole numbers, read without the floating-point parser.
+    double a = strtol(used.substr(0, 2).c_str(), nullptr, 10);
+    double b = strtol(total.substr(0, t - u + 2).c_str(), nullptr, 10);
     if (b <= 0)
         return 0;
     double position = a / b * 100;
