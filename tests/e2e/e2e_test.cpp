@@ -64,12 +64,11 @@ protected:
     }
     // Runs a process that must end with exit code 0, without a window of its own meanwhile.
     void runToEnd(const std::string& arguments) {
-        DWORD before = control::clientProcessId();
         HANDLE process = run(arguments);
         DWORD start = GetTickCount();
         while (WaitForSingleObject(process, 20) == WAIT_TIMEOUT &&
                GetTickCount() - start < kTimeout)
-            EXPECT_EQ(before, control::clientProcessId()) << arguments;
+            EXPECT_NE(GetProcessId(process), control::clientProcessId()) << arguments;
         EXPECT_EQ(0u, control::waitExit(process, 0)) << arguments;
     }
 
