@@ -1,7 +1,9 @@
 // The tray icon with the real notifications: what reaches the shell for each call, and that a
 // long run of status changes holds one status icon at a time. The shell calls are watched by
 // redirecting this program's own import of Shell_NotifyIconA to a recorder that passes them on.
+// Also the real internet check, with WinINet's answer and the message box redirected.
 #include "app/appstate.h"
+#include "app/connectivity.h"
 #include "app/notify.h"
 #include "app/tray.h"
 #include "iat.h"
@@ -131,6 +133,34 @@ TEST_F(Tray, ManyStatusChangesHoldOneStatusIcon) {
     }
     EXPECT_EQ(1, alive);
     EXPECT_EQ(shellCalls.back().data.hIcon, app.trayStatusIcon);
+}
+
+DWORD reportedFlags = 0;
+std::string boxes;
+
+BOOL WINAPI reportState(LPDWORD flags, DWORD) {
+    *flags = reportedFlags;
+    return TRUE;
+}
+
+int WINAPI recordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    boxes += std::string(owner ? "owner " : "") + caption + ": " + text + " " +
+             std::to_string(type) + ";";
+    return IDOK;
+}
+
+TEST(InternetCheck, OfflineSystemGetsTheOfflineMessage) {
+    auto realState = redirectImport("wininet.dll", "InternetGetConnectedState", &reportState);
+    auto realBox = redirectImport("user32.dll", "MessageBoxA", &recordBox);
+    ASSERT_NE(nullptr, realState);
+    ASSERT_NE(nullptr, realBox);
+    reportedFlags = 0x20; // the offline flag alone
+    EXPECT_FALSE(internetAvailable());
+    reportedFlags = 0x20 | 0x01;
+    EXPECT_TRUE(internetAvailable());
+    redirectImport("wininet.dll", "InternetGetConnectedState", realState);
+    redirectImport("user32.dll", "MessageBoxA", realBox);
+    EXPECT_EQ("Nimbara: offline 0;", boxes);
 }
 
 } // namespace
