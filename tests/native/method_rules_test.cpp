@@ -4,154 +4,65 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 
-namespace {
-
-DwordSetting absent() {
-    return DwordSetting();
+// A DWORD as read; -1 stands for a value that is not there.
+static DwordSetting dword(int64_t v) {
+    return {v >= 0, static_cast<uint32_t>(v)};
 }
 
-DwordSetting dword(uint32_t v) {
-    DwordSetting s;
-    s.readable = true;
-    s.value = v;
-    return s;
-}
-
-RedirectorSettings redirector(DwordSetting useBasicAuth, DwordSetting basicAuthLevel = absent(),
-                              DwordSetting disableOverClear = absent()) {
-    RedirectorSettings s;
-    s.useBasicAuth = useBasicAuth;
-    s.basicAuthLevel = basicAuthLevel;
-    s.disableBasicOverClearChannel = disableOverClear;
-    return s;
-}
-
-TEST(MethodRules, SslPreference) {
-    EXPECT_TRUE(sslPreferredFrom(absent()));
-    DwordSetting unreadableZero;
-    unreadableZero.value = 0;
-    EXPECT_TRUE(sslPreferredFrom(unreadableZero));
+TEST(MethodRules, SslPreferenceAndBasicAuth) {
+    EXPECT_TRUE(sslPreferredFrom(dword(-1)));
     EXPECT_TRUE(sslPreferredFrom(dword(1)));
     EXPECT_FALSE(sslPreferredFrom(dword(0)));
     EXPECT_FALSE(sslPreferredFrom(dword(2)));
-    EXPECT_FALSE(sslPreferredFrom(dword(0xFFFFFFFF)));
-}
 
-TEST(MethodRules, BasicAuthAllowed) {
-    struct Case {
-        const char* what;
-        RedirectorSettings settings;
-        bool withoutLevel;
-        bool withLevel;
-    } cases[] = {
-        {"nothing set", redirector(absent()), false, false},
-        {"UseBasicAuth 0", redirector(dword(0)), false, false},
-        {"UseBasicAuth 1", redirector(dword(1)), true, true},
-        {"UseBasicAuth 2", redirector(dword(2)), true, true},
-        {"level 2", redirector(dword(1), dword(2)), true, true},
-        {"level 0", redirector(dword(1), dword(0)), true, false},
-        {"level 1", redirector(dword(1), dword(1)), true, false},
-        {"level 3", redirector(dword(1), dword(3)), true, false},
-        {"level 2 without UseBasicAuth", redirector(absent(), dword(2)), false, false},
-        {"level 2, UseBasicAuth 0", redirector(dword(0), dword(2)), false, false},
-        {"clear channel allowed", redirector(dword(1), absent(), dword(0)), true, true},
-        {"clear channel blocked", redirector(dword(1), absent(), dword(1)), false, false},
-        {"clear channel blocked by 5", redirector(dword(1), dword(2), dword(5)), false, false},
-        {"clear channel 0 cannot allow", redirector(dword(0), dword(2), dword(0)), false, false},
-        {"level 1, clear channel 0", redirector(dword(1), dword(1), dword(0)), true, false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.withoutLevel, basicAuthAllowedFrom(c.settings, false)) << c.what;
-        EXPECT_EQ(c.withLevel, basicAuthAllowedFrom(c.settings, true)) << c.what;
+    // UseBasicAuth (there, not 0), BasicAuthLevel (2 where it counts and is there),
+    // DisableBasicOverClearChannel (0 where there); Basic allowed without and with the level.
+    const int64_t cases[][5] = {{-1, -1, -1, 0, 0}, {0, -1, -1, 0, 0}, {2, -1, -1, 1, 1},
+                                {1, 2, -1, 1, 1},   {1, 1, -1, 1, 0},  {1, 3, -1, 1, 0},
+                                {-1, 2, -1, 0, 0},  {1, -1, 0, 1, 1},  {1, 2, 1, 0, 0},
+                                {1, 2, 5, 0, 0},    {0, 2, 0, 0, 0},   {1, 1, 0, 1, 0}};
+    for (const auto& c : cases) {
+        const RedirectorSettings settings{dword(c[0]), dword(c[1]), dword(c[2])};
+        EXPECT_EQ(c[3] == 1, basicAuthAllowedFrom(settings, false)) << "row " << &c - cases;
+        EXPECT_EQ(c[4] == 1, basicAuthAllowedFrom(settings, true)) << "row " << &c - cases;
     }
 }
 
+// Major, minor, encryption preferred, the three settings, the method. NT 4, 95/98/Me and 2000
+// take web folders by the preference; other 5.x Basic without the level, never the preference;
+// before NT 4 method 3; 6 and later Basic with the level, and the preference.
 TEST(MethodRules, SelectionByVersion) {
-    const RedirectorSettings none = redirector(absent());
-    const RedirectorSettings basic = redirector(dword(1));
-    const RedirectorSettings basicLevel0 = redirector(dword(1), dword(0));
-    const RedirectorSettings basicLevel1 = redirector(dword(1), dword(1));
-    const RedirectorSettings basicLevel2 = redirector(dword(1), dword(2));
-    const RedirectorSettings basicBlocked = redirector(dword(1), absent(), dword(1));
-    struct Case {
-        uint32_t major, minor;
-        bool ssl;
-        const RedirectorSettings* settings;
-        ConnectionMethod expected;
-    } cases[] = {
-        // NT 4 and the 95/98/Me family: web folders, by the encryption preference alone.
-        {4, 0, true, &none, 2},
-        {4, 0, false, &none, 1},
-        {4, 10, true, &basic, 2},
-        {4, 90, false, &basic, 1},
-        // Windows 2000 likewise.
-        {5, 0, true, &basic, 2},
-        {5, 0, false, &none, 1},
-        // XP, 2003 and any other 5.x: Basic without the level, never the preference.
-        {5, 1, true, &none, 3},
-        {5, 1, false, &none, 3},
-        {5, 1, true, &basic, 5},
-        {5, 1, false, &basic, 5},
-        {5, 1, true, &basicLevel0, 5},
-        {5, 1, true, &basicBlocked, 3},
-        {5, 2, true, &basicLevel1, 5},
-        {5, 2, false, &none, 3},
-        {5, 7, true, &basic, 5},
-        // Before NT 4.
-        {3, 51, true, &basic, 3},
-        {3, 10, false, &none, 3},
-        {0, 0, true, &none, 3},
-        // Vista and later: Basic with the level, and the preference.
-        {6, 0, true, &basic, 6},
-        {6, 0, false, &basic, 5},
-        {6, 0, true, &basicLevel2, 6},
-        {6, 0, false, &basicLevel2, 5},
-        {6, 0, true, &basicLevel1, 4},
-        {6, 0, false, &basicLevel1, 3},
-        {6, 0, true, &basicLevel0, 4},
-        {6, 0, true, &none, 4},
-        {6, 0, false, &none, 3},
-        {6, 1, true, &basicBlocked, 4},
-        {6, 1, false, &basicBlocked, 3},
-        {10, 0, true, &basic, 6},
-        {0xFFFFFFFF, 0, false, &none, 3},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.expected, methodForVersion(c.major, c.minor, c.ssl, *c.settings))
-            << c.major << "." << c.minor << " ssl " << c.ssl;
+    const int64_t cases[][7] = {
+        {4, 0, 1, -1, -1, -1, 2}, {4, 90, 0, 1, -1, -1, 1}, {5, 0, 1, 1, -1, -1, 2},
+        {5, 0, 0, -1, -1, -1, 1}, {5, 1, 1, -1, -1, -1, 3}, {5, 1, 0, 1, -1, -1, 5},
+        {5, 2, 1, 1, 1, -1, 5},   {5, 1, 1, 1, -1, 1, 3},   {3, 51, 1, 1, -1, -1, 3},
+        {6, 0, 1, 1, -1, -1, 6},  {6, 0, 0, 1, 2, -1, 5},   {6, 0, 1, 1, 1, -1, 4},
+        {6, 1, 0, 1, -1, 1, 3},   {10, 0, 1, 1, -1, -1, 6}, {0xFFFFFFFF, 0, 0, -1, -1, -1, 3}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c[6], methodForVersion(static_cast<uint32_t>(c[0]), static_cast<uint32_t>(c[1]),
+                                         c[2] == 1, {dword(c[3]), dword(c[4]), dword(c[5])}))
+            << "row " << &c - cases;
 }
 
-TEST(MethodRules, CredentialKindAndProvider) {
-    for (ConnectionMethod m : {1, 2}) {
-        EXPECT_EQ(2, credentialKind(m)) << m;
-        EXPECT_TRUE(isWebFolderMethod(m)) << m;
+// The text of each method follows from its provider, its authentication and whether the data
+// travels encrypted; so does the credential kind.
+TEST(MethodRules, CredentialKindAndInformationText) {
+    for (ConnectionMethod m = 1; m <= 6; ++m) {
+        const bool webFolders = m <= 2, sessionKey = m == 3 || m == 4;
+        EXPECT_EQ(webFolders, isWebFolderMethod(m)) << m;
+        EXPECT_EQ(webFolders ? 2 : sessionKey ? 1 : 0, credentialKind(m)) << m;
+        ASSERT_NE(nullptr, methodInfoText(m)) << m;
+        EXPECT_EQ(std::string("Provider: ") + (webFolders ? "WebFolders" : "WebClient") +
+                      "\r\nAuth: " + (sessionKey ? "Session Key" : "Basic") +
+                      "\r\nSSL/Auth: JA\r\nSSL/Daten: " + (m % 2 == 0 ? "JA" : "-") + "\r\n",
+                  methodInfoText(m))
+            << m;
     }
-    for (ConnectionMethod m : {3, 4}) {
-        EXPECT_EQ(1, credentialKind(m)) << m;
-        EXPECT_FALSE(isWebFolderMethod(m)) << m;
-    }
-    for (ConnectionMethod m : {5, 6, 0, 7, 9, -1, -2, INT32_MIN, INT32_MAX}) {
+    for (ConnectionMethod m : {0, 7, -1, INT32_MIN}) {
+        EXPECT_EQ(nullptr, methodInfoText(m)) << m;
         EXPECT_EQ(0, credentialKind(m)) << m;
         EXPECT_FALSE(isWebFolderMethod(m)) << m;
     }
 }
-
-// The text of each method follows from its provider, its authentication and whether the data
-// travels encrypted.
-TEST(MethodRules, InformationText) {
-    for (ConnectionMethod m = 1; m <= 6; ++m) {
-        std::string expected = std::string("Provider: ") + (m <= 2 ? "WebFolders" : "WebClient") +
-                               "\r\nAuth: " + (m == 3 || m == 4 ? "Session Key" : "Basic") +
-                               "\r\nSSL/Auth: JA\r\nSSL/Daten: " + (m % 2 == 0 ? "JA" : "-") +
-                               "\r\n";
-        ASSERT_NE(nullptr, methodInfoText(m)) << m;
-        EXPECT_EQ(expected, methodInfoText(m)) << m;
-    }
-    for (ConnectionMethod m : {0, 7, 9, -1, INT32_MIN})
-        EXPECT_EQ(nullptr, methodInfoText(m)) << m;
-}
-
-} // namespace
