@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Benchmark of Nimbara.exe: prints the size of both builds and, for the shipped 32-bit build, its
-# start-up times under Wine beside minimal Win32 programs, the time of its authentication call
-# against the local provider service beside the same GET made directly with WinINet (and with
-# curl, outside Wine), and the native cost of parsing the answer. It prints figures and judges
-# nothing. The times are taken inside Wine (tools/bench/bench_launch.exe, bench_auth.exe,
+# Benchmark of Nimbara.exe. Prints the size of both builds beside a minimal static program of the
+# same toolchain; for the timed build (the 64-bit one unless chosen otherwise), its start-up times
+# under Wine beside minimal Win32 programs, and the time of its authentication call against the
+# local provider service beside a minimal WinINet program making the same calls (and curl,
+# outside Wine), with where the client's extra time goes; and the native cost of parsing the
+# answer. It prints figures and judges nothing.
+# The times are taken inside Wine (tools/bench/bench_launch.exe, bench_auth.exe,
 # bench_wininet.exe), so the Linux side of starting Wine is left out; every program runs in the
-# same private prefix, with a warm wineserver and a running desktop.
+# same private prefix, with a warm wineserver and a running desktop. The 64-bit build is timed by
+# default because a kernel without 32-bit support runs the 32-bit build under emulation.
 # usage: tools/benchmark.sh
 #   NIMBARA_BENCH_RUNS       measured runs per program (default 15, after one warm-up run)
-#   NIMBARA_BENCH_AUTH_RUNS  measured calls per protocol (default 30, after two warm-up calls)
-#   NIMBARA_BENCH_I686       build directory of the timed build (default build/i686)
+#   NIMBARA_BENCH_AUTH_RUNS  measured rounds per protocol (default 30, after two warm-up rounds)
+#   NIMBARA_BENCH_BUILD      build directory of the timed build (default build/x86_64)
 set -u -o pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -18,17 +21,20 @@ source tests/support/wine-lib.sh
 
 runs="${NIMBARA_BENCH_RUNS:-15}"
 auth_runs="${NIMBARA_BENCH_AUTH_RUNS:-30}"
-i686_dir="${NIMBARA_BENCH_I686:-build/i686}"
+build_dir="${NIMBARA_BENCH_BUILD:-build/x86_64}"
+build_dir="${build_dir%/}"
 # The provider service of the benchmark: its certificates, state and preferred ports, apart from
 # those of the tests.
-service_dir="$root/$i686_dir/bench"
+service_dir="$root/$build_dir/bench"
 service_ports=(38080 38443 38444)
 service_started=""
 auth_path="/a/filemanager.webdav.auth?type=REST.2&username=bench-user&password=bench-pw&ClientVersion=1.0.0&key=0"
-x86_64_dir="build/x86_64"
 client_class="QeltoNimbaraWindowsClient"
 quit_command=4006 # IDM_QUIT
 minimal_class="NimbaraBenchMinimalWindow"
+timed_targets=(Nimbara bench_launch minimal_exit minimal_window bench_auth bench_wininet
+  certinstall)
+size_targets=(Nimbara minimal_exit)
 started=$SECONDS
 
 die() {
@@ -45,31 +51,51 @@ quietly() {
   die "failed: $*"
 }
 
-nimbara_enable_i386 || die "32-bit Linux programs cannot run here (needed by 32-bit Wine)"
-
-# Both builds exist (full build when missing) and the measured targets are current. Only these
-# targets are built into an existing tree, so a concurrent build there is not disturbed.
-for preset in i686 x86_64; do
-  if [ ! -f "build/$preset/bin/Nimbara.exe" ]; then
-    echo "building build/$preset (missing) ..." >&2
-    quietly cmake --preset "$preset"
-    quietly cmake --build "build/$preset" -j2
-  fi
-done
-[ -f "$i686_dir/CMakeCache.txt" ] || die "$i686_dir is not a configured build directory"
-quietly cmake --build "$x86_64_dir" -j2 --target Nimbara
+# Brings the given targets of a build directory up to date; a preset's directory is configured
+# first when missing. Only these targets are built, so a concurrent build there is not disturbed.
 # The first build regenerates the build system when needed; only then does make know the
 # benchmark targets of a tree configured before they existed.
-quietly cmake --build "$i686_dir" -j2 --target Nimbara
-quietly cmake --build "$i686_dir" -j2 --target bench_launch minimal_exit minimal_window \
-  bench_auth bench_wininet certinstall
+build_targets() {
+  local dir="$1" preset
+  shift
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    case "$dir" in
+    build/i686 | build/x86_64) preset="${dir#build/}" ;;
+    *) die "$dir is not a configured build directory" ;;
+    esac
+    echo "configuring $dir (missing) ..." >&2
+    quietly cmake --preset "$preset"
+  fi
+  quietly cmake --build "$dir" -j2 --target Nimbara
+  quietly cmake --build "$dir" -j2 --target "$@"
+}
+
+# The processor a Windows program is built for, from its PE header.
+pe_machine() {
+  local offset machine
+  offset=$(od -An -t u4 -j 60 -N 4 "$1") || return 1
+  machine=$(od -An -t x2 -j $((offset + 4)) -N 2 "$1") || return 1
+  machine="${machine// /}"
+  case "$machine" in
+  14c) echo i686 ;;
+  8664) echo x86_64 ;;
+  *) echo "machine 0x$machine" ;;
+  esac
+}
+
+# Debian's wine command starts the 32-bit loader first, and the prefix holds 32-bit parts.
+nimbara_enable_i386 || die "32-bit Linux programs cannot run here (needed by Wine's loader)"
+
+build_targets "$build_dir" "${timed_targets[@]}"
+for dir in build/i686 build/x86_64; do
+  [ "$dir" = "$build_dir" ] || build_targets "$dir" "${size_targets[@]}"
+done
 # The parse benchmark is native; the preset's build tree is configured when needed.
 [ -f build/native/CMakeCache.txt ] || quietly cmake --preset native
 quietly cmake --build --preset native --target parse_bench
 
-bin="$root/$i686_dir/bin"
-size_i686=$(stat -c %s "$i686_dir/bin/Nimbara.exe") || die "no $i686_dir/bin/Nimbara.exe"
-size_x86_64=$(stat -c %s "$x86_64_dir/bin/Nimbara.exe") || die "no $x86_64_dir/bin/Nimbara.exe"
+bin="$root/$build_dir/bin"
+timed_machine=$(pe_machine "$bin/Nimbara.exe") || die "cannot read $bin/Nimbara.exe"
 
 cleanup() {
   [ -n "$service_started" ] &&
@@ -82,7 +108,7 @@ cleanup() {
   fi
 }
 
-nimbara_wine_env "$root/$i686_dir/bench-prefix"
+nimbara_wine_env "$root/$build_dir/bench-prefix"
 nimbara_wine_init || die "cannot create the Wine prefix $WINEPREFIX"
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -94,25 +120,44 @@ wineserver -p </dev/null >/dev/null 2>&1
 # Wine to start one.
 setsid /usr/lib/wine/wine64 explorer.exe /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 &
 
+# Runs a Wine program with its output in the file OUTPUT, carriage returns removed. Never through
+# a pipe or a command substitution: a Wine process the program starts in the background (a
+# service, the desktop) inherits the program's output handles and would hold a pipe open long
+# after the program ended, so its reader would wait forever. The limit ends a hung run.
+run_wine() {
+  local output="$1" limit="$2" status=0
+  shift 2
+  timeout --kill-after=10 "$limit" wine "$@" </dev/null >"$output.raw" 2>&1 || status=$?
+  tr -d '\r' <"$output.raw" >"$output"
+  rm -f "$output.raw"
+  return $status
+}
+
 windows_path() {
   local path="Z:$1"
   printf '%s' "${path//\//\\}"
 }
 
+output_dir="$root/$build_dir/bench-output"
+mkdir -p "$output_dir"
+
 # Runs the launcher with the given mode and program; prints "MEDIAN MIN MAX" in milliseconds.
 measure() {
-  local output line median min max
-  output=$(wine "$bin/bench_launch.exe" "$runs" "$@" 2>&1 | tr -d '\r') || {
-    echo "benchmark: bench_launch $* failed: $output" >&2
+  local output="$output_dir/launch.txt" line median min max
+  run_wine "$output" $((120 + 10 * runs)) "$bin/bench_launch.exe" "$runs" "$@" || {
+    echo "benchmark: bench_launch $* failed: $(cat "$output")" >&2
     return 1
   }
-  line=$(grep '^median ' <<<"$output") || {
-    echo "benchmark: bench_launch $* printed: $output" >&2
+  line=$(grep '^median ' "$output") || {
+    echo "benchmark: bench_launch $* printed: $(cat "$output")" >&2
     return 1
   }
   read -r _ median _ min _ max _ <<<"$line"
   echo "$median $min $max"
 }
+
+run_wine "$output_dir/version.txt" 60 --version || die "wine --version failed"
+wine_version=$(head -n 1 "$output_dir/version.txt")
 
 client_exe="$(windows_path "$bin/Nimbara.exe")"
 force_client=$(measure exit "$client_exe" /force=0) || exit 1
@@ -123,7 +168,7 @@ window_minimal=$(measure window "$minimal_class" kill "$(windows_path "$bin/mini
 
 row() {
   local line
-  printf -v line '  %-44s %10s %10s %10s' "$@"
+  printf -v line '  %-52s %10s %10s %10s' "$@"
   printf '%s\n' "${line%"${line##*[! ]}"}"
 }
 # A "MEDIAN MIN MAX" figure as a table row.
@@ -136,14 +181,19 @@ ratio() {
   awk -v a="${1%% *}" -v b="${2%% *}" 'BEGIN { printf "%.2f", a / b }'
 }
 
-echo "Nimbara benchmark ($(wine --version 2>/dev/null), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg))"
+echo "Nimbara benchmark ($wine_version, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg))"
 echo
-echo "Size of Nimbara.exe"
-row "" "bytes" "" ""
-row "$x86_64_dir/bin/Nimbara.exe" "$size_x86_64" "" ""
-row "$i686_dir/bin/Nimbara.exe" "$size_i686" "" ""
+echo "Size in bytes, beside a program of the same toolchain that only starts and exits"
+row "" "Nimbara" "minimal" "ratio"
+for dir in build/i686 build/x86_64; do
+  size_client=$(stat -c %s "$dir/bin/Nimbara.exe") || die "no $dir/bin/Nimbara.exe"
+  size_minimal=$(stat -c %s "$dir/bin/minimal_exit.exe") || die "no $dir/bin/minimal_exit.exe"
+  row "$dir/bin: Nimbara.exe, minimal_exit.exe" "$size_client" "$size_minimal" \
+    "$(ratio "$size_client" "$size_minimal")"
+done
 echo
-echo "Timed build: $i686_dir/bin/Nimbara.exe (i686); $runs runs after one warm-up, wall time in ms"
+echo "Timed build: $build_dir/bin/Nimbara.exe ($timed_machine)"
+echo "$runs runs after one warm-up, wall time in ms"
 echo
 echo "Start to exit"
 row "" "median" "min" "max"
@@ -173,23 +223,23 @@ answer='Status: 200\r\nName: bench-name\r\nPassword: bench-secret\r\nShare: http
 printf '[{"status": 200, "body": "%s"}]\n' "$answer" >"$service_dir/provider-state/script.json.tmp"
 mv -f "$service_dir/provider-state/script.json.tmp" "$service_dir/provider-state/script.json"
 
-# Runs a request benchmark inside Wine; prints its "http" and "https" lines.
+# Runs a request benchmark inside Wine; its output is left in OUTPUT_DIR/PROGRAM.txt.
 measure_calls() {
-  local output
-  output=$(wine "$bin/$1" "$http_port" "$https_port" "$auth_runs" 2>&1 | tr -d '\r') || {
-    echo "benchmark: $1 failed: $output" >&2
+  local output="$output_dir/$1.txt"
+  run_wine "$output" $((120 + 20 * auth_runs)) "$bin/$1" "$http_port" "$https_port" \
+    "$auth_runs" || {
+    echo "benchmark: $1 failed: $(cat "$output")" >&2
     return 1
   }
-  grep -q '^https median ' <<<"$output" || {
-    echo "benchmark: $1 printed: $output" >&2
+  grep -q '^https [a-z-]* median ' "$output" || {
+    echo "benchmark: $1 printed: $(cat "$output")" >&2
     return 1
   }
-  grep -E '^https? median ' <<<"$output"
 }
-# "MEDIAN MIN MAX" of one protocol's line.
-protocol_figures() {
+# "MEDIAN MIN MAX" of one line "PROTOCOL NAME median M min A max B runs N" of a program's output.
+figures() {
   local median min max
-  read -r _ _ median _ min _ max _ < <(grep "^$1 median " <<<"$2")
+  read -r _ _ _ median _ min _ max _ < <(grep "^$2 $3 median " "$output_dir/$1.txt")
   echo "$median $min $max"
 }
 # The same GET with curl, outside Wine: "MEDIAN MIN MAX" in milliseconds.
@@ -204,8 +254,8 @@ curl_figures() {
           printf "%.2f %.2f %.2f\n", m, t[1], t[NR] }'
 }
 
-client_calls=$(measure_calls bench_auth.exe) || exit 1
-minimal_calls=$(measure_calls bench_wininet.exe) || exit 1
+measure_calls bench_auth.exe || exit 1
+measure_calls bench_wininet.exe || exit 1
 if command -v curl >/dev/null; then
   curl_http=$(curl_figures "http://127.0.0.1:$http_port$auth_path") || die "curl over HTTP failed"
   curl_https=$(curl_figures "https://127.0.0.1:$https_port$auth_path") ||
@@ -214,24 +264,107 @@ fi
 bash tests/support/provider-fixture.sh cleanup "$service_dir" >/dev/null 2>&1
 service_started=""
 
+# The breakdown works on pairs "MEDIAN MIN" in ms: a difference of medians beside a difference
+# of minimums, which a busy machine disturbs less.
+pair_of() {
+  local figures
+  figures=$(figures "$@")
+  echo "${figures% *}"
+}
+pair_minus() {
+  awk -v a="$1" -v b="$2" 'BEGIN { split(a, x, " "); split(b, y, " ")
+    printf "%.2f %.2f\n", x[1] - y[1], x[2] - y[2] }'
+}
+pair_plus() {
+  awk -v a="$1" -v b="$2" 'BEGIN { split(a, x, " "); split(b, y, " ")
+    printf "%.2f %.2f\n", x[1] + y[1], x[2] + y[2] }'
+}
+# A breakdown row: label, a pair, and each figure's share of the pair being explained.
+share_row() {
+  local line
+  line=$(awk -v part="$2" -v whole="$3" 'BEGIN { split(part, p, " "); split(whole, w, " ")
+    for (i = 1; i <= 2; i++)
+      s[i] = w[i] > 0 ? sprintf("%.0f%%", 100 * p[i] / w[i]) : "n/a"
+    printf "%s %s %s %s\n", p[1], s[1], p[2], s[2] }')
+  # shellcheck disable=SC2086 # four words
+  breakdown_line "$1" $line
+}
+breakdown_line() {
+  local line
+  printf -v line '  %-52s %10s %7s %10s %7s' "$@"
+  printf '%s\n' "${line%"${line##*[! ]}"}"
+}
+
 echo
-echo "Authentication call against the local provider service (127.0.0.1), $auth_runs calls per"
-echo "protocol after two warm-ups, wall time in ms"
+echo "Authentication call against the local provider service (127.0.0.1), $auth_runs rounds per"
+echo "protocol after two warm-ups, one call of each kind per round; wall time in ms"
 for protocol in http https; do
-  client=$(protocol_figures "$protocol" "$client_calls")
-  minimal=$(protocol_figures "$protocol" "$minimal_calls")
+  client=$(figures bench_auth.exe "$protocol" authenticate)
+  same=$(figures bench_wininet.exe "$protocol" same)
+  plain=$(figures bench_wininet.exe "$protocol" plain)
   echo
   echo "${protocol^^} (port $([ "$protocol" = http ] && echo "$http_port" || echo "$https_port"))"
   row "" "median" "min" "max"
-  time_row "bench_auth.exe (authenticate)" "$client"
-  time_row "bench_wininet.exe (same GET, WinINet)" "$minimal"
-  row "ratio of medians" "$(ratio "$client" "$minimal")" "" ""
+  time_row "bench_auth.exe (authenticateCall)" "$client"
+  time_row "bench_wininet.exe, the client's WinINet calls" "$same"
+  row "ratio of medians" "$(ratio "$client" "$same")" "" ""
+  time_row "bench_wininet.exe, plain GET" "$plain"
+  row "ratio of medians, client to plain GET" "$(ratio "$client" "$plain")" "" ""
   if command -v curl >/dev/null; then
     [ "$protocol" = http ] && time_row "curl, outside Wine (context)" "$curl_http"
     [ "$protocol" = https ] && time_row "curl, outside Wine (context)" "$curl_https"
   else
     row "curl: not installed, skipped" "" "" ""
   fi
+
+  # The client's call beside a plain GET: each step of the call timed on its own in the same
+  # rounds, and the minimal program with and without the calls the client adds.
+  client_pair=$(pair_of bench_auth.exe "$protocol" authenticate)
+  plain_pair=$(pair_of bench_wininet.exe "$protocol" plain)
+  same_pair=$(pair_of bench_wininet.exe "$protocol" same)
+  no_check_pair=$(pair_of bench_wininet.exe "$protocol" no-check)
+  no_extras_pair=$(pair_of bench_wininet.exe "$protocol" no-extras)
+  request_pair=$(pair_of bench_auth.exe "$protocol" request)
+  difference=$(pair_minus "$client_pair" "$plain_pair")
+  steps_pair="0 0"
+  echo
+  echo "  Where the client's time goes: client minus plain GET = ${difference% *} ms (medians),"
+  echo "  ${difference#* } ms (minimums)"
+  breakdown_line "step of authenticateCall, timed on its own" "median" "share" "min" "share"
+  for step in connectivity endpoint method request store; do
+    pair=$(pair_of bench_auth.exe "$protocol" "$step")
+    steps_pair=$(pair_plus "$steps_pair" "$pair")
+    case "$step" in
+    connectivity) share_row "connectivity check (internetAvailable)" "$pair" "$difference" ;;
+    endpoint) share_row "endpoint from the registry (readEndpoint)" "$pair" "$difference" ;;
+    method) share_row "method for the key (selectConnectionMethod)" "$pair" "$difference" ;;
+    request)
+      breakdown_line "request and answer (startCall, readAnswer, close)" "${pair% *}" "" \
+        "${pair#* }" ""
+      share_row "  of which beyond the plain GET" "$(pair_minus "$pair" "$plain_pair")" \
+        "$difference"
+      ;;
+    store) share_row "storing the login (storeConnection)" "$pair" "$difference" ;;
+    esac
+  done
+  breakdown_line "sum of the steps" "${steps_pair% *}" "" "${steps_pair#* }" ""
+  share_row "not explained (client minus sum of the steps)" \
+    "$(pair_minus "$client_pair" "$steps_pair")" "$difference"
+  echo
+  breakdown_line "the minimal WinINet program's versions" "median" "share" "min" "share"
+  share_row "connectivity check (same minus no-check)" \
+    "$(pair_minus "$same_pair" "$no_check_pair")" "$difference"
+  share_row "time-outs, attempt, header (same minus no-extras)" \
+    "$(pair_minus "$same_pair" "$no_extras_pair")" "$difference"
+  share_row "all of them (same minus plain)" "$(pair_minus "$same_pair" "$plain_pair")" \
+    "$difference"
+  share_row "client's request step minus no-check" \
+    "$(pair_minus "$request_pair" "$no_check_pair")" "$difference"
+  echo
+  row "" "median" "min" "max"
+  time_row "selectConnectionMethod without a forced method" \
+    "$(figures bench_auth.exe "$protocol" probe)"
+  row "  (OS probe and registry reads; the calls above run with method 5)" "" "" ""
 done
 
 parse=$(build/native/tools/bench/native/parse_bench) || die "parse_bench failed"

@@ -1,13 +1,25 @@
 // bench_auth: times the client's authentication call against the local provider service, over
-// HTTP and then HTTPS. The service must answer every request with a complete field answer.
+// HTTP and then HTTPS, and beside it each step of that call on its own, so that its cost can be
+// set against a bare WinINet request. The service must answer every request with a complete field
+// answer. One call of each is made per round, so a change of load meets all of them alike:
+//   authenticate  authenticateCall(), the whole call (it must succeed every time)
+//   connectivity  internetAvailable(), the connectivity check
+//   endpoint      readEndpoint(kAuthEndpoint), four registry reads
+//   method        selectConnectionMethod(), once for the key of the request
+//   request       startCall() and readAnswer() with applyAuthLine(), then close(): the request
+//   store         storeConnection(): the method once more and three registry writes
+// After the rounds, "probe" times selectConnectionMethod() without a forced method (the OS probe
+// and the registry reads a machine without one makes); the calls above run with method 5.
 //   bench_auth HTTP_PORT HTTPS_PORT COUNT
-// Two unmeasured calls precede the COUNT measured ones on each protocol. Output, in milliseconds:
-//   http median M min A max B runs COUNT
-//   https median M min A max B runs COUNT
+// Two unmeasured rounds precede the COUNT measured ones on each protocol. Output, in ms:
+//   PROTOCOL STEP median M min A max B runs COUNT
 #include "app/appstate.h"
+#include "app/connectivity.h"
 #include "base/registry.h"
 #include "base/settings.h"
+#include "drive/method.h"
 #include "service/auth.h"
+#include "service/frame.h"
 
 #include <windows.h>
 
@@ -89,33 +101,102 @@ void restoreValues(const std::vector<SavedValue>& saved) {
     RegCloseKey(key);
 }
 
-bool measure(const char* protocol, int port, int count) {
-    useService(protocol, port);
-    for (int i = 0; i < kWarmUps; ++i) {
-        if (authenticateCall(kUser, kPassword) != AuthResult::Succeeded) {
-            std::fprintf(stderr, "bench_auth: %s warm-up call did not succeed\n", protocol);
-            return false;
-        }
+// The values the service answers with (see tools/benchmark.sh), as storeConnection gets them.
+constexpr const char* kAnsweredShare = "https://dav.example.invalid/bench";
+constexpr const char* kAnsweredPassword = "bench-secret";
+// Method 5 stores the login without building a web folder place.
+constexpr DWORD kForcedMethod = 5;
+
+// The request step: what authenticateCall does between its key and storing the answer.
+bool requestOnce(const Endpoint& endpoint, const std::string& keySuffix) {
+    HttpClient client;
+    if (startCall(endpoint, kUser, kPassword, keySuffix, &client) != CallStart::Sent)
+        return false;
+    FieldAnswer answer;
+    UpdateInfo update;
+    readAnswer(&client, [&answer, &update](const std::string& line) {
+        applyAuthLine(line, &answer, &update);
+    });
+    client.close();
+    return completeCredentials(answer);
+}
+
+enum Step { Authenticate, Connectivity, EndpointRead, Method, Request, Store, StepCount };
+constexpr const char* kStepNames[StepCount] = {"authenticate", "connectivity", "endpoint",
+                                               "method",       "request",      "store"};
+
+// Runs one step; false when it did not do its work.
+bool runStep(int step, const Endpoint& endpoint, const std::string& keySuffix) {
+    switch (step) {
+    case Authenticate:
+        return authenticateCall(kUser, kPassword) == AuthResult::Succeeded;
+    case Connectivity:
+        return internetAvailable();
+    case EndpointRead:
+        return readEndpoint(kAuthEndpoint).host == endpoint.host;
+    case Method:
+        return selectConnectionMethod() == static_cast<ConnectionMethod>(kForcedMethod);
+    case Request:
+        return requestOnce(endpoint, keySuffix);
+    case Store:
+        return storeConnection(kAnsweredShare, kAnsweredPassword, kExpectedName);
+    default:
+        return false;
     }
+}
+
+void printFigures(const char* protocol, const char* step, std::vector<double>& times) {
+    double median = sortedMedian(times);
+    std::printf("%s %s median %.2f min %.2f max %.2f runs %d\n", protocol, step, median,
+                times.front(), times.back(), static_cast<int>(times.size()));
+}
+
+// selectConnectionMethod() as a machine without a forced method runs it.
+void measureProbe(const char* protocol, int count) {
+    RegistryKey(HKEY_CURRENT_USER).remove(settings::kProductKey, settings::kForceMethod);
     std::vector<double> times;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < kWarmUps + count; ++i) {
         LARGE_INTEGER start;
         QueryPerformanceCounter(&start);
-        bool ok = authenticate(kUser, kPassword);
-        times.push_back(millisecondsSince(start));
-        if (!ok) {
-            std::fprintf(stderr, "bench_auth: %s call %d failed\n", protocol, i + 1);
-            return false;
+        selectConnectionMethod();
+        double elapsed = millisecondsSince(start);
+        if (i >= kWarmUps)
+            times.push_back(elapsed);
+    }
+    writeDwordSetting(settings::kProductKey, settings::kForceMethod, kForcedMethod);
+    printFigures(protocol, "probe", times);
+}
+
+bool measure(const char* protocol, int port, int count) {
+    useService(protocol, port);
+    Endpoint endpoint = readEndpoint(kAuthEndpoint);
+    std::string keySuffix = "&key=" + std::to_string(credentialKind(selectConnectionMethod()));
+    std::vector<double> times[StepCount];
+    for (int round = 0; round < kWarmUps + count; ++round) {
+        for (int step = 0; step < StepCount; ++step) {
+            LARGE_INTEGER start;
+            QueryPerformanceCounter(&start);
+            bool ok = runStep(step, endpoint, keySuffix);
+            double elapsed = millisecondsSince(start);
+            if (!ok) {
+                std::fprintf(stderr, "bench_auth: %s %s failed in round %d\n", protocol,
+                             kStepNames[step], round + 1);
+                return false;
+            }
+            if (round >= kWarmUps)
+                times[step].push_back(elapsed);
         }
     }
-    // authenticate also answers true when the service is out of reach; this call tells.
+    // The store step writes the answered login too: another name first, so that this call shows
+    // that the whole call stores it.
+    writeStringSetting(settings::kProductKey, settings::kDavUser, "bench-other");
     if (authenticateCall(kUser, kPassword) != AuthResult::Succeeded || !storedNameIsExpected()) {
         std::fprintf(stderr, "bench_auth: %s calls did not store the answered login\n", protocol);
         return false;
     }
-    double median = sortedMedian(times);
-    std::printf("%s median %.2f min %.2f max %.2f runs %d\n", protocol, median, times.front(),
-                times.back(), count);
+    for (int step = 0; step < StepCount; ++step)
+        printFigures(protocol, kStepNames[step], times[step]);
+    measureProbe(protocol, count);
     return true;
 }
 
@@ -138,8 +219,7 @@ int main(int argc, char** argv) {
     std::vector<SavedValue> saved =
         saveValues({settings::kForceMethod, settings::kAuthApiProto, settings::kAuthApiHost,
                     settings::kDavUser, settings::kDavPassword, settings::kDavShare});
-    // Method 5 stores the login without building a web folder place.
-    writeDwordSetting(settings::kProductKey, settings::kForceMethod, 5);
+    writeDwordSetting(settings::kProductKey, settings::kForceMethod, kForcedMethod);
     bool ok = measure("http", httpPort, count) && measure("https", httpsPort, count);
     restoreValues(saved);
     return ok ? 0 : 1;
