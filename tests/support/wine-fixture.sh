@@ -9,13 +9,20 @@ nimbara_wine_env "$2"
 case "$1" in
 setup)
   nimbara_wine_init || exit 1
+  # A setup run twice (ctest --repeat) does not leave the first display behind.
+  old=$(cat "$NIMBARA_STATE/xvfb.pid" 2>/dev/null)
+  [ "$(cat "/proc/$old/comm" 2>/dev/null)" = Xvfb ] && kill "$old"
   if [ -z "${DISPLAY:-}" ]; then
     nimbara_start_xvfb || exit 1
     echo "$NIMBARA_XVFB_PID" >"$NIMBARA_STATE/xvfb.pid"
     echo "$DISPLAY" >"$NIMBARA_STATE/xvfb.display"
   fi
-  # Long-lived Wine processes must not hold CTest's output pipe, or CTest waits for them.
+  # Long-lived Wine processes must not hold CTest's output pipe, or CTest waits for them. The
+  # first Wine program of a wineserver starts Wine's services (services.exe, winedevice.exe,
+  # plugplay.exe, ...), which keep its output handles: start them here, on /dev/null, before
+  # any test program can be the first.
   wineserver -p </dev/null >/dev/null 2>&1
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1
   # One desktop with its tray for the whole series: adding a tray icon takes seconds while
   # Wine starts a desktop on demand.
   setsid /usr/lib/wine/wine64 explorer.exe /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 &
