@@ -84,7 +84,7 @@ pe_machine() {
 }
 
 # Debian's wine command starts the 32-bit loader first, and the prefix holds 32-bit parts.
-nimbara_enable_i386 || die "32-bit Linux programs cannot run here (needed by Wine's loader)"
+bash tools/install-deps.sh >/dev/null || die "tools/install-deps.sh failed"
 
 build_targets "$build_dir" "${timed_targets[@]}"
 for dir in build/i686 build/x86_64; do

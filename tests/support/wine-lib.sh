@@ -61,15 +61,3 @@ nimbara_start_xvfb() {
   echo "no free display for Xvfb" >&2
   return 1
 }
-
-# 32-bit Windows programs need 32-bit Linux programs (Wine's 32-bit loader). Some kernels run
-# those only through qemu's user-mode emulation, registered with binfmt_misc.
-nimbara_enable_i386() {
-  /lib/ld-linux.so.2 --version >/dev/null 2>&1 && return 0
-  [ -d /proc/sys/fs/binfmt_misc ] || return 1
-  [ -e /proc/sys/fs/binfmt_misc/register ] || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || return 1
-  [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] ||
-    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
-      >/proc/sys/fs/binfmt_misc/register
-  /lib/ld-linux.so.2 --version >/dev/null 2>&1
-}
