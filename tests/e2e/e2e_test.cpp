@@ -117,20 +117,6 @@ TEST_F(Client, ReplaceHandsOverToTheNewInstance) {
     EXPECT_EQ(0u, control::waitExit(replacement, kTimeout));
 }
 
-TEST_F(Client, RightButtonPressOpensTheTrayMenu) {
-    startInstance("/tray");
-    ASSERT_TRUE(control::postTray(WM_RBUTTONDOWN));
-    HWND menu = nullptr;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(50))
-        if ((menu = FindWindowA("#32768", nullptr)) != nullptr && IsWindowVisible(menu))
-            break;
-    ASSERT_NE(nullptr, menu);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(menu, &owner);
-    EXPECT_EQ(control::clientProcessId(), owner);
-    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-}
-
 // A second start with /rekey makes the running client fetch fresh WebDAV credentials with the
 // stored login; under a web-folder method it is refused before it reaches the running client.
 TEST_F(Client, RekeyForwardedRefreshesTheStoredLogin) {

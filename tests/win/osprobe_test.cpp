@@ -1,7 +1,7 @@
 // The OS probe and the connection-method selection under the Windows versions Wine can report.
 // A process's version is fixed at its start, so each version is probed in a child program,
-// probe_child.exe, started under Wine's per-program version setting; what the child prints goes
-// through a file.
+// probe_child.exe, started under Wine's per-program version setting; it writes what it saw to a
+// file.
 #include "base/osprobe.h"
 #include "base/registry.h"
 #include "drive/method.h"
@@ -9,8 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
-#include <sstream>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -36,45 +35,43 @@ void setDword(HKEY root, const char* subKey, const char* name, long v) {
     RegCloseKey(key);
 }
 
-// Runs the child under the Wine version name and returns the fields it printed ("name=value").
-std::map<std::string, long long> runChild(const char* version) {
-    std::map<std::string, long long> fields;
+// What the child saw, in the order it writes it.
+struct Seen {
+    unsigned long major = 0, minor = 0, build = 0, probeMajor = 0, probeMinor = 0, probeBuild = 0,
+                  edition = 0;
+    int is64 = 0;
+    long method = 0;
+};
+
+// Runs the child under the Wine version name and reads what it wrote.
+Seen runChild(const char* version) {
     writeStringSetting("Software\\Wine\\AppDefaults\\probe_child.exe", "Version", version);
     char directory[MAX_PATH], output[MAX_PATH];
     GetTempPathA(sizeof directory, directory);
     GetTempFileNameA(directory, "prb", 0, output);
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE file =
-        CreateFileA(output, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = file;
-    std::string line = std::string("Z:") + getenv("NIMBARA_BIN") + "/probe_child.exe";
+    std::string line = std::string("Z:") + getenv("NIMBARA_BIN") + "/probe_child.exe " + output;
     for (char& c : line)
         c = c == '/' ? '\\' : c;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                       nullptr, &startup, &process)) {
-        WaitForSingleObject(process.hProcess, 60000);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(file);
-    std::string text;
-    RegistryKey(HKEY_CURRENT_USER).remove("Software\\Wine\\AppDefaults\\probe_child.exe", nullptr);
-    FILE* in = fopen(output, "rb");
-    for (int c; in != nullptr && (c = fgetc(in)) != EOF;)
-        text += static_cast<char>(c);
+    EXPECT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &startup, &process));
+    WaitForSingleObject(process.hProcess, 60000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    deleteKeyTree("Software\\Wine\\AppDefaults\\probe_child.exe");
+    Seen seen;
+    FILE* in = fopen(output, "r");
+    EXPECT_TRUE(in != nullptr &&
+                fscanf(in, "%lu %lu %lu %lu %lu %lu %lu %d %ld", &seen.major, &seen.minor,
+                       &seen.build, &seen.probeMajor, &seen.probeMinor, &seen.probeBuild,
+                       &seen.edition, &seen.is64, &seen.method) == 9)
+        << "probe_child.exe wrote nothing readable";
     if (in != nullptr)
         fclose(in);
     DeleteFileA(output);
-    std::istringstream words(text);
-    for (std::string word; words >> word;)
-        if (word.find('=') != std::string::npos)
-            fields[word.substr(0, word.find('='))] = atoll(word.c_str() + word.find('=') + 1);
-    EXPECT_EQ(1u, fields.count("method")) << "probe_child.exe printed: " << text;
-    return fields;
+    return seen;
 }
 
 struct Scenario {
@@ -108,15 +105,15 @@ TEST(OsProbe, EditionAndMethodUnderEachVersion) {
         setDword(HKEY_LOCAL_MACHINE, kWebClient, "UseBasicAuth", s.useBasicAuth);
         setDword(HKEY_LOCAL_MACHINE, kWebClient, "BasicAuthLevel", s.basicAuthLevel);
         setDword(HKEY_CURRENT_USER, kInternet, "DisableBasicOverClearChannel", s.disableOverClear);
-        std::map<std::string, long long> f = runChild(s.version);
-        EXPECT_EQ(s.major, f["os.major"]); // Wine took the setting
-        EXPECT_EQ(s.minor, f["os.minor"]);
-        EXPECT_EQ(f["os.major"], f["probe.major"]);
-        EXPECT_EQ(f["os.minor"], f["probe.minor"]);
-        EXPECT_EQ(f["os.build"], f["probe.build"]); // all its bits: 98 keeps 4.10 in the high word
-        EXPECT_EQ(s.edition, f["probe.edition"]);
-        EXPECT_EQ(1, f["probe.is64"]); // the native architecture, also for the 32-bit build
-        EXPECT_EQ(s.method, f["method"]);
+        Seen seen = runChild(s.version);
+        EXPECT_EQ(s.major, seen.major); // Wine took the setting
+        EXPECT_EQ(s.minor, seen.minor);
+        EXPECT_EQ(seen.major, seen.probeMajor);
+        EXPECT_EQ(seen.minor, seen.probeMinor);
+        EXPECT_EQ(seen.build, seen.probeBuild); // all its bits: 98 keeps 4.10 in the high word
+        EXPECT_EQ(s.edition, seen.edition);
+        EXPECT_EQ(1, seen.is64); // the native architecture, also for the 32-bit build
+        EXPECT_EQ(s.method, seen.method);
     }
     setDword(HKEY_LOCAL_MACHINE, kWebClient, "UseBasicAuth", kAbsent);
     setDword(HKEY_LOCAL_MACHINE, kWebClient, "BasicAuthLevel", kAbsent);
