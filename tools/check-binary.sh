@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks a built Nimbara.exe: GUI subsystem, ASLR and DEP flags (and high-entropy ASLR on
-# 64-bit), no symbols left (release), and imports of Windows system DLLs only.
+# 64-bit), no symbols left (release), imports of Windows system DLLs only, and its resources.
 # usage: check-binary.sh OBJDUMP EXE 32|64
 set -u
 objdump="$1" exe="$2" bits="$3"
@@ -23,5 +23,19 @@ imports=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$headers")
 for dll in $imports; do
   [[ $dll =~ $allowed ]] || problem "imports $dll, which is not a Windows system DLL"
 done
-[ $fail = 0 ] && echo "$exe: GUI, ASLR, DEP$([ "$bits" = 64 ] && echo ', high-entropy ASLR'), stripped; imports: $(echo $imports)"
+# The resources as Windows reads them: the menu's texts in Windows-1252 ("\326" is "Ö"), both
+# tray icons in 16, 32 and 48 pixels, version 1.0.0.0 and the manifest for common controls 6.
+rc=$("${objdump%objdump}windres" -J coff -i "$exe" -O rc 2>/dev/null)
+grep -qF 'MENUITEM L"&\326ffnen", 4009' <<<"$rc" || problem "no menu item \"&Öffnen\" (4009)"
+for id in 108 112; do
+  sizes=$(sed -n "/^$id 14 /,/^END/p" <<<"$rc" | grep -o '"\\0[0-9]*' | tr -d '"\\' | tr '\n' ' ')
+  [ "$sizes" = "020 040 060 " ] || problem "icon $id is not 16, 32 and 48 pixels ($sizes)"
+done
+grep -q '^ FILEVERSION 1, 0, 0, 0$' <<<"$rc" && grep -q '^ PRODUCTVERSION 1, 0, 0, 0$' <<<"$rc" ||
+  problem "not version 1.0.0.0"
+manifest=$(strings -n 8 "$exe" | tr -d '\n')
+for part in 'name="Nimbara.exe"' 'name="Microsoft.Windows.Common-Controls"' 'version="6.0.0.0"'; do
+  grep -qF "$part" <<<"$manifest" || problem "manifest without $part"
+done
+[ $fail = 0 ] && echo "$exe: GUI, ASLR, DEP$([ "$bits" = 64 ] && echo ', high-entropy ASLR'), stripped, resources; imports: $(echo $imports)"
 exit $fail

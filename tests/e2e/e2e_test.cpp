@@ -148,42 +148,4 @@ TEST_F(Client, RekeyForwardedRefreshesTheStoredLogin) {
     EXPECT_NE(std::string::npos, requests[0].path.find("username=stored-user&password=stored-pw"));
 }
 
-// The built program's resources, read from the file as Windows would: German texts as
-// Windows-1252 bytes, both icons in three sizes, the version and the manifest.
-TEST(BuiltProgram, Resources) {
-    HMODULE module =
-        LoadLibraryExA(control::clientPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(nullptr, module);
-    HMENU menu = LoadMenuA(module, MAKEINTRESOURCEA(109));
-    char text[32] = "";
-    GetMenuStringA(GetSubMenu(menu, 0), 0, text, sizeof text, MF_BYPOSITION);
-    EXPECT_EQ(std::string("&\xD6"
-                          "ffnen"),
-              text);
-    DestroyMenu(menu);
-    auto resource = [module](int id, int type) {
-        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(type));
-        return found ? std::string(
-                           static_cast<const char*>(LockResource(LoadResource(module, found))),
-                           SizeofResource(module, found))
-                     : std::string();
-    };
-    for (int id : {108, 112}) {
-        std::string group = resource(id, 14); // RT_GROUP_ICON: 6 bytes, then 14 per image
-        ASSERT_EQ(6u + 3 * 14, group.size()) << id;
-        EXPECT_EQ("16 32 48", std::to_string(group[6]) + " " + std::to_string(group[20]) + " " +
-                                  std::to_string(group[34]));
-    }
-    std::string manifest = resource(1, 24);
-    EXPECT_NE(std::string::npos, manifest.find("name=\"Nimbara.exe\""));
-    EXPECT_NE(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls"));
-    EXPECT_NE(std::string::npos, manifest.find("version=\"6.0.0.0\""));
-    // File and product version 1.0.0.0 in the fixed part that follows the signature.
-    std::string version = resource(1, 16);
-    size_t fixed = version.find("\xBD\x04\xEF\xFE");
-    ASSERT_NE(std::string::npos, fixed);
-    EXPECT_EQ(std::string("\0\0\1\0\0\0\0\0\0\0\1\0\0\0\0\0", 16), version.substr(fixed + 8, 16));
-    FreeLibrary(module);
-}
-
 } // namespace
