@@ -16,8 +16,8 @@ struct AppState {
     bool connected = false;
     bool propertiesOpen = false;
     HWND propertiesWindow = nullptr;
-    int propertiesStartPage = -1; // 0 General, 1 Login, 3 Update, -1 used
-    int retryAfterLogin = 0;      // 0 nothing, 1 mount again, 2 mount again and open
+    int propertiesStartPage = -1; // a tab index below, or kPageUsed
+    int retryAfterLogin = 0;      // kRetryNothing, kRetryMount or kRetryMountAndOpen
     // tray icon
     HICON trayStartIcon = nullptr;
     HICON trayStatusIcon = nullptr;
@@ -26,6 +26,19 @@ struct AppState {
 };
 
 extern AppState app;
+
+// The tabs of the properties dialog, by index; kPageUsed: the start page has been used.
+constexpr int kPageGeneral = 0;
+constexpr int kPageLogin = 1;
+constexpr int kPageSettings = 2;
+constexpr int kPageUpdate = 3;
+constexpr int kPageInfo = 4;
+constexpr int kPageUsed = -1;
+
+// What the properties dialog does when it closes after a mount that needed a new login.
+constexpr int kRetryNothing = 0;
+constexpr int kRetryMount = 1;
+constexpr int kRetryMountAndOpen = 2;
 
 constexpr const char* kMainWindowClass = "QeltoNimbaraWindowsClient";
 constexpr const char* kMainWindowTitle = "Nimbara";

@@ -81,7 +81,7 @@ static void carryOutSwitch(Switch kind, bool webFolder) {
         PostMessageA(app.mainWindow, UM_OPEN_SETTINGS, 0, 0);
         break;
     case Switch::Properties:
-        app.propertiesStartPage = 0;
+        app.propertiesStartPage = kPageGeneral;
         PostMessageA(app.mainWindow, UM_OPEN_PROPERTIES, 0, 0);
         break;
     default:

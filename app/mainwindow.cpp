@@ -67,7 +67,7 @@ void openProperties(UINT message) {
         SendMessageA(app.propertiesWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
         return;
     }
-    app.propertiesStartPage = message == UM_OPEN_PROPERTIES ? 0 : 1;
+    app.propertiesStartPage = message == UM_OPEN_PROPERTIES ? kPageGeneral : kPageLogin;
     app.propertiesOpen = true;
     showPropertiesDialog(app.mainWindow);
 }

@@ -13,8 +13,6 @@
 #include "service/frame.h"
 #include "ui/properties/frame.h"
 
-static const int kUpdatePage = 3;
-
 static bool writeStoredString(const char* name, const std::string& text) {
     RegistryKey key(HKEY_CURRENT_USER);
     RegistryValue value;
@@ -55,7 +53,7 @@ static void announceUpdate(const std::string& version) {
         return;
     if (app.propertiesOpen)
         return;
-    app.propertiesStartPage = kUpdatePage;
+    app.propertiesStartPage = kPageUpdate;
     app.propertiesOpen = true;
     showPropertiesDialog(app.mainWindow);
 }
@@ -63,7 +61,7 @@ static void announceUpdate(const std::string& version) {
 static void sendToPage(const std::string& page) {
     if (app.propertiesOpen)
         ShowWindow(app.propertiesWindow, SW_MINIMIZE);
-    app.retryAfterLogin = 0; // closing the dialog must not mount the drive
+    app.retryAfterLogin = kRetryNothing; // closing the dialog must not mount the drive
     shellOpen(nullptr, page.c_str(), nullptr, SW_SHOW);
 }
 

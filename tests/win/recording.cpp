@@ -1,4 +1,5 @@
-// Recording link-time stand-ins (see recording.h).
+// Recording link-time stand-ins of the effects: notifications, the internet check, pauses and
+// the shell hand-over (see recording.h).
 #include "recording.h"
 
 #include "app/appstate.h"
@@ -6,10 +7,6 @@
 #include "app/notify.h"
 #include "base/pause.h"
 #include "base/shellopen.h"
-#include "drive/drivewatch.h"
-#include "drive/mount.h"
-#include "drive/webfolder.h"
-#include "ui/properties/frame.h"
 
 namespace recording {
 
@@ -30,7 +27,7 @@ std::string joined() {
     return all;
 }
 
-static void record(const std::string& call) {
+void record(const std::string& call) {
     calls.push_back(call);
 }
 
@@ -61,41 +58,4 @@ bool shellOpen(HWND owner, const char* file, const char* parameters, int show) {
     record(std::string("shellOpen ") + (owner ? "window " : "none ") + file + " " +
            (parameters ? parameters : "") + " " + std::to_string(show));
     return true;
-}
-
-bool mountDrive(bool openAfter) {
-    record(std::string("mountDrive ") + (openAfter ? "true" : "false"));
-    return false;
-}
-
-void unmountDrive(bool clearCredentials) {
-    record(std::string("unmountDrive ") + (clearCredentials ? "true" : "false"));
-}
-
-void autoMount() {
-    record("autoMount");
-}
-
-void openDrive(HWND owner) {
-    record(owner ? "openDrive window" : "openDrive none");
-}
-
-bool scanMappedDrives(bool cancel) {
-    record(std::string("scanMappedDrives ") + (cancel ? "true" : "false"));
-    return recording::scanFindsShare;
-}
-
-void handleVolumeBroadcast(bool arrival, const DEV_BROADCAST_HDR*) {
-    record(std::string("handleVolumeBroadcast ") + (arrival ? "arrival" : "removal"));
-}
-
-INT_PTR showPropertiesDialog(HWND) {
-    record("showPropertiesDialog " + std::to_string(app.propertiesStartPage));
-    app.propertiesOpen = false;
-    app.propertiesWindow = nullptr;
-    return 0;
-}
-
-void buildWebFolderPlace(const std::string& share) {
-    record("buildWebFolderPlace " + share);
 }

@@ -1,5 +1,6 @@
-// Recording versions of the notifications, pauses, shell hand-over and of the entry points
-// that the main window dispatches to: each call is appended to one list the tests read.
+// Recording versions of the notifications, pauses, shell hand-over, the internet check and of
+// the entry points that the main window dispatches to (recording_drive.cpp, recording_frame.cpp,
+// recording_commands.cpp): each call is appended to one list the tests read.
 #pragma once
 
 #include <string>
@@ -13,5 +14,6 @@ extern bool online; // what the internet check answers
 
 void reset();
 std::string joined();
+void record(const std::string& call);
 
 } // namespace recording

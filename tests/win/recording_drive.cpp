@@ -1,0 +1,39 @@
+// Recording versions of the drive entry points the main window dispatches to: mounting, the
+// drive watch and opening, the web-folder place.
+#include "recording.h"
+
+#include "drive/drivewatch.h"
+#include "drive/mount.h"
+#include "drive/webfolder.h"
+
+using recording::record;
+
+bool mountDrive(bool openAfter) {
+    record(std::string("mountDrive ") + (openAfter ? "true" : "false"));
+    return false;
+}
+
+void unmountDrive(bool clearCredentials) {
+    record(std::string("unmountDrive ") + (clearCredentials ? "true" : "false"));
+}
+
+void autoMount() {
+    record("autoMount");
+}
+
+void openDrive(HWND owner) {
+    record(owner ? "openDrive window" : "openDrive none");
+}
+
+bool scanMappedDrives(bool cancel) {
+    record(std::string("scanMappedDrives ") + (cancel ? "true" : "false"));
+    return recording::scanFindsShare;
+}
+
+void handleVolumeBroadcast(bool arrival, const DEV_BROADCAST_HDR*) {
+    record(std::string("handleVolumeBroadcast ") + (arrival ? "arrival" : "removal"));
+}
+
+void buildWebFolderPlace(const std::string& share) {
+    record("buildWebFolderPlace " + share);
+}

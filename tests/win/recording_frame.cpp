@@ -1,0 +1,14 @@
+// Recording version of the properties dialog: records the start page and ends at once.
+#include "recording.h"
+
+#include "app/appstate.h"
+#include "ui/properties/frame.h"
+
+using recording::record;
+
+INT_PTR showPropertiesDialog(HWND) {
+    record("showPropertiesDialog " + std::to_string(app.propertiesStartPage));
+    app.propertiesOpen = false;
+    app.propertiesWindow = nullptr;
+    return 0;
+}
