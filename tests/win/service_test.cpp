@@ -34,13 +34,6 @@ void set(const std::string& name, const std::string& text) {
     writeStringSetting("Software\\Qelto\\Nimbara", name.c_str(), text.c_str());
 }
 
-// Points this program's import of a system function at another; returns the one it replaced.
-template <typename Function> Function redirect(const char* dll, const char* name, Function to) {
-    using Any = void (*)();
-    auto any = reinterpret_cast<FARPROC>(reinterpret_cast<Any>(to));
-    return reinterpret_cast<Function>(reinterpret_cast<Any>(redirectImport(dll, name, any)));
-}
-
 std::string login(const char* status = "200", const char* name = "dav-anna") {
     return provider::fieldAnswer(
         {{"Status", status}, {"Name", name}, {"Password", "s3cr:et"}, {"Share", "anna"}});
@@ -238,10 +231,10 @@ TEST_F(Service, PasswordStoredOnlyAfterUserName) {
     set("DAVPasswd", "kept-pw");
     answer(login());
     written.clear();
-    realSetValue = redirect("advapi32.dll", "RegSetValueExA", refuseDavUser);
+    realSetValue = redirectImport("advapi32.dll", "RegSetValueExA", refuseDavUser);
     ASSERT_NE(nullptr, realSetValue);
     authenticate("anna", "portal");
-    redirect("advapi32.dll", "RegSetValueExA", realSetValue);
+    redirectImport("advapi32.dll", "RegSetValueExA", realSetValue);
     EXPECT_EQ((std::vector<std::string>{"DAVShare", "DAVUser"}), written);
     EXPECT_EQ("kept-pw", stored("DAVPasswd"));
     EXPECT_EQ("anna", stored("DAVShare"));
@@ -265,7 +258,7 @@ TEST_F(Service, HttpClientGetAndFormPost) {
     // The cookie address carries the port only when it is not the scheme's own. Nothing listens
     // on port 80, but the cookie is set before the request goes out.
     cookieUrls.clear();
-    realSetCookie = redirect("wininet.dll", "InternetSetCookieA", recordCookie);
+    realSetCookie = redirectImport("wininet.dll", "InternetSetCookieA", recordCookie);
     ASSERT_NE(nullptr, realSetCookie);
     ASSERT_TRUE(defaultPort.open("http://127.0.0.1/", nullptr, nullptr, "test"));
     defaultPort.addCookie("session", "abc");
@@ -276,7 +269,7 @@ TEST_F(Service, HttpClientGetAndFormPost) {
     form.addFormField("b", "x%20y", false);
     form.addCookie("session", "abc");
     ASSERT_TRUE(form.send("/form?q=1", FormPost, nullptr));
-    redirect("wininet.dll", "InternetSetCookieA", realSetCookie);
+    redirectImport("wininet.dll", "InternetSetCookieA", realSetCookie);
     char buffer[64];
     EXPECT_EQ("body", std::string(buffer, form.read(buffer, sizeof buffer)));
     EXPECT_EQ((std::vector<std::string>{"http://127.0.0.1/x", base() + "form?q=1"}), cookieUrls);
