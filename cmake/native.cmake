@@ -8,8 +8,8 @@ target_compile_options(nimbara_portable PRIVATE ${NIMBARA_SANITIZERS} -g)
 target_link_options(nimbara_portable PUBLIC ${NIMBARA_SANITIZERS})
 
 add_subdirectory(tests/native)
-# libFuzzer targets, built with clang (see tests/fuzz/CMakeLists.txt).
-add_subdirectory(tests/fuzz)
+# libFuzzer targets, built with clang for tools/fuzz.sh (see tools/fuzz/CMakeLists.txt).
+add_subdirectory(tools/fuzz)
 add_subdirectory(tools/bench/native)
 
 add_test(NAME format COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-format.sh)

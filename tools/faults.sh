@@ -59,10 +59,6 @@ run_suite() {
     caught+="native_tests($(grep -o '^\[  FAILED  \] [A-Za-z0-9_.]*' "$out" | sort -u | cut -c14- | tr '\n' ' '| sed 's/ $//')) "
     [ $all = 1 ] || { echo "$caught"; return; }
   fi
-  if ! (cd "$native" && ctest -R '^fuzz\.' >"$logs/fuzz.log" 2>&1); then
-    caught+="fuzz "
-    [ $all = 1 ] || { echo "$caught"; return; }
-  fi
   local program
   for program in win_tests win_tray_tests win_service_tests e2e_tests; do
     out="$logs/$program.log"

@@ -12,11 +12,7 @@ const char* kKey = "Software\\Qelto\\Nimbara";
 const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 void rawSet(const char* subKey, const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_WRITE,
-                                             nullptr, &key, nullptr));
-    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
+    RegSetKeyValueA(HKEY_CURRENT_USER, subKey, name, type, data, size);
 }
 
 // "TYPE:bytes" of a value as the registry holds it; "" when absent.
@@ -31,10 +27,10 @@ std::string rawGet(const char* subKey, const char* name) {
 
 bool keyExists(const char* subKey) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    bool found = RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (found)
+        RegCloseKey(key);
+    return found;
 }
 
 TEST(Registry, ReadsByType) {

@@ -13,7 +13,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <tuple>
 
@@ -284,39 +283,6 @@ TEST_F(Service, HttpClientGetAndFormPost) {
     ASSERT_TRUE(empty.open(base().c_str(), nullptr, nullptr, "test"));
     ASSERT_TRUE(empty.send("/empty", FormPost, nullptr));
     EXPECT_EQ("", provider::requests().back().body);
-}
-
-TEST_F(Service, MultipartPost) {
-    char directory[MAX_PATH];
-    std::string file(directory, GetTempPathA(sizeof directory, directory));
-    std::string missing = file + "nimbara-no-such-file.txt";
-    file += "nimbara-upload.txt";
-    // A file read in several blocks, and a plain field far beyond any fixed allowance.
-    std::string content = "first line\r\n" + std::string(3000, 'z') + "\r\nlast";
-    std::string large(20000, 'v');
-    std::ofstream(file, std::ios::binary) << content;
-    answer("");
-    HttpClient client;
-    ASSERT_TRUE(client.open(base().c_str(), nullptr, nullptr, "test"));
-    client.addFormField("note", "hello", false);
-    client.addFormField("upload", file.c_str(), true);
-    client.addFormField("gone", missing.c_str(), true);
-    client.addFormField("large", large.c_str(), false);
-    ASSERT_TRUE(client.send("/upload", MultipartPost, nullptr));
-    client.close();
-    DeleteFileA(file.c_str());
-
-    const std::string boundary = "--MULTI-PARTS-FORM-DATA-BOUNDARY";
-    const std::string part = "--" + boundary + "\r\nContent-Disposition: form-data; name=";
-    std::string expected = part + "\"note\"\r\n\r\nhello\r\n" + part + "\"upload\"; filename=\"" +
-                           file + "\"\r\n\r\n" + content + "\r\n" + part + "\"gone\"; filename=\"" +
-                           missing + "\"\r\n\r\n" + part + "\"large\"\r\n\r\n" + large + "\r\n--" +
-                           boundary + "--\r\n";
-    std::vector<provider::Request> requests = provider::requests();
-    ASSERT_EQ(1u, requests.size());
-    EXPECT_EQ(expected, requests[0].body);
-    EXPECT_EQ(std::to_string(expected.size()), requests[0].header("Content-Length"));
-    EXPECT_EQ("multipart/form-data; boundary=" + boundary, requests[0].header("Content-Type"));
 }
 
 TEST_F(Service, QuotaOnAPage) {
