@@ -33,7 +33,8 @@ else
   tar -C "$root" --exclude=./build --exclude=./.git -cf - . | tar -C "$scratch/pristine" -xf -
 fi
 cp "$root/tools/faults.py" "$root/tools/faults.txt" "$scratch/"
-tar -C "$scratch/pristine" -cf - . | tar -C "$tree" -xf -
+# Fresh time stamps, so the build sees every source that differs from its last run.
+tar -C "$scratch/pristine" -cf - . | tar -C "$tree" -xmf -
 ids=("$@")
 [ ${#ids[@]} -gt 0 ] || mapfile -t ids < <(faults list | cut -f1)
 
