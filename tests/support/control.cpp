@@ -59,12 +59,11 @@ bool waitForNoClient(DWORD timeoutMs) {
     return false;
 }
 
-bool sendCommand(WORD command, WORD notification) {
+bool sendCommand(WORD command) {
     DWORD_PTR result = 0;
     HWND window = findClient();
-    return window != nullptr &&
-           SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(command, notification), 0,
-                               SMTO_ABORTIFHUNG, 60000, &result) != 0;
+    return window != nullptr && SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0,
+                                                    SMTO_ABORTIFHUNG, 60000, &result) != 0;
 }
 
 bool postTray(UINT mouseMessage) {

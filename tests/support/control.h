@@ -10,17 +10,15 @@ namespace control {
 
 // Path of Nimbara.exe: the NIMBARA_EXE environment variable (a Linux path) on Wine's drive Z:.
 std::string clientPath();
-// Starts the client with the command line; returns its process handle (null when it failed).
 HANDLE start(const std::string& arguments);
-// Waits for the process to end; its exit code, or STILL_ACTIVE after timeoutMs.
+// The process's exit code, or STILL_ACTIVE when it has not ended within timeoutMs.
 DWORD waitExit(HANDLE process, DWORD timeoutMs);
 
 HWND findClient();
 DWORD clientProcessId();
-// Waits until a client window exists (of the given process, when not 0).
 bool waitForClient(DWORD timeoutMs, DWORD processId = 0);
 bool waitForNoClient(DWORD timeoutMs);
-bool sendCommand(WORD command, WORD notification = 0);
+bool sendCommand(WORD command);
 // Posted, not sent: the tray menu runs a modal loop inside the client's handler.
 bool postTray(UINT mouseMessage);
 

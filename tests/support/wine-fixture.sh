@@ -31,10 +31,8 @@ setup)
 cleanup)
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
-  if [ -f "$NIMBARA_STATE/xvfb.pid" ]; then
-    kill "$(cat "$NIMBARA_STATE/xvfb.pid")" 2>/dev/null
-    rm -f "$NIMBARA_STATE/xvfb.pid" "$NIMBARA_STATE/xvfb.display"
-  fi
+  kill "$(cat "$NIMBARA_STATE/xvfb.pid" 2>/dev/null)" 2>/dev/null
+  rm -f "$NIMBARA_STATE/xvfb.pid" "$NIMBARA_STATE/xvfb.display"
   echo "wineserver and Xvfb ended"
   ;;
 esac

@@ -1,5 +1,5 @@
 // main of the Windows test programs: every test starts from a registry without the product's
-// settings, its Run value or a Windows version set for a test's child program.
+// settings or its Run value.
 #define _WIN32_WINNT 0x0600
 #include <windows.h>
 
@@ -7,13 +7,8 @@
 
 static void cleanRegistry() {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Qelto");
-    HKEY run;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
-                      KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-        RegDeleteValueA(run, "Nimbara");
-        RegCloseKey(run);
-    }
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\probe_child.exe");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                       "Nimbara");
 }
 
 class CleanRegistry : public testing::EmptyTestEventListener {

@@ -82,15 +82,12 @@ TEST_F(MainWindow, CommandsFollowTheMethod) {
     EXPECT_TRUE(app.connected);
     EXPECT_EQ(kClose, command(4006));
     EXPECT_EQ("unmountDrive true;", command(4007));
-}
 
-TEST_F(MainWindow, QuitEndsTheMessageLoopWithItsCode) {
-    useMethod(2);
-    SendMessageA(window, WM_COMMAND, 4006, 0);
-    EXPECT_EQ(0, runMessageLoop());
-    EXPECT_FALSE(IsWindow(window));
-    PostQuitMessage(7);
-    EXPECT_EQ(7, runMessageLoop());
+    // The properties requests pick the start page: Login for settings, General for properties.
+    recording::reset();
+    SendMessageA(window, WM_USER + 100, 0, 0);
+    SendMessageA(window, WM_USER + 102, 0, 0);
+    EXPECT_EQ("showPropertiesDialog 1;showPropertiesDialog 0;", recording::joined());
 }
 
 // Fails, leaving rubbish in the message.
@@ -100,8 +97,14 @@ BOOL WINAPI failingGetMessage(LPMSG message, HWND, UINT, UINT) {
     return -1;
 }
 
-// When GetMessageA fails there is no WM_QUIT: the exit code is 0, not what the structure holds.
-TEST_F(MainWindow, FailingMessageLoopEndsWithZero) {
+TEST_F(MainWindow, MessageLoopEndsWithTheQuitCode) {
+    useMethod(2);
+    SendMessageA(window, WM_COMMAND, 4006, 0);
+    EXPECT_EQ(0, runMessageLoop());
+    EXPECT_FALSE(IsWindow(window));
+    PostQuitMessage(7);
+    EXPECT_EQ(7, runMessageLoop());
+    // When GetMessageA fails there is no WM_QUIT: 0, not what the structure holds.
     auto real = redirectImport("user32.dll", "GetMessageA", &failingGetMessage);
     ASSERT_NE(nullptr, real);
     int code = runMessageLoop();
@@ -169,12 +172,6 @@ TEST_F(MainWindow, TrayMenu) {
         EXPECT_EQ(4009u, GetMenuDefaultItem(popup, FALSE, 0));
         DestroyMenu(menu);
     }
-}
-
-TEST_F(MainWindow, PropertiesRequestsPickTheStartPage) {
-    SendMessageA(window, WM_USER + 100, 0, 0);
-    SendMessageA(window, WM_USER + 102, 0, 0);
-    EXPECT_EQ("showPropertiesDialog 1;showPropertiesDialog 0;", recording::joined());
 }
 
 } // namespace
