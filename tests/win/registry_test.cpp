@@ -69,7 +69,6 @@ TEST(Registry, DriveLetterAndSaveCredentials) {
 TEST(Registry, Autostart) {
     EXPECT_FALSE(setAutostart(false));
     EXPECT_TRUE(setAutostart(true));
-    EXPECT_TRUE(autostartEnabled());
     const std::string byDefault = "1:%PROGRAMFILES%\\Qelto\\Nimbara\\Nimbara.exe /tray";
     EXPECT_EQ(byDefault + '\0', rawGet(kRunKey, "Nimbara"));
     // An existing command is kept, even when the install directory changed since.
@@ -77,7 +76,6 @@ TEST(Registry, Autostart) {
     EXPECT_TRUE(setAutostart(true));
     EXPECT_EQ(byDefault + '\0', rawGet(kRunKey, "Nimbara"));
     EXPECT_TRUE(setAutostart(false));
-    EXPECT_FALSE(autostartEnabled());
 
     // 255 characters fit the command buffer with its terminator; 256 would be cut: refused.
     const std::string suffix = "\\Nimbara.exe /tray";
