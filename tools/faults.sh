@@ -63,9 +63,10 @@ run_suite() {
   local program
   for program in win_tests win_tray_tests win_service_tests e2e_tests; do
     out="$logs/$program.log"
-    NIMBARA_BIN="$win/bin" NIMBARA_EXE="$win/bin/Nimbara.exe" \
+    # From the build tree, as CTest runs them: some tests leave files in their working folder.
+    (cd "$win" && NIMBARA_BIN="$win/bin" NIMBARA_EXE="$win/bin/Nimbara.exe" \
       NIMBARA_PROVIDER_STATE="$win/provider-state" NIMBARA_TEST_TIMEOUT=400 \
-      bash "$tree/tests/support/wine-run.sh" "$prefix" "$win/bin/$program.exe" >"$out" 2>&1 </dev/null
+      bash "$tree/tests/support/wine-run.sh" "$prefix" "$win/bin/$program.exe" >"$out" 2>&1 </dev/null)
     if [ $? != 0 ]; then
       local failed
       failed=$(grep -o '^\[  FAILED  \] [A-Za-z0-9_./]*' "$out" | sort -u | cut -c14- | tr '\n' ' ' | sed 's/ $//')
