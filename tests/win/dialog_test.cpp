@@ -33,6 +33,7 @@ INT_PTR run(int startPage, decltype(steps) script) {
     INT_PTR result = showPropertiesDialog(app.mainWindow);
     KillTimer(nullptr, timer);
     EXPECT_FALSE(app.propertiesOpen || app.propertiesWindow);
+    EXPECT_EQ(kPageUsed, app.propertiesStartPage);
     return result;
 }
 void press(HWND frame, int id) {
@@ -77,7 +78,7 @@ protected:
 TEST_F(Dialog, OpensOnLoginAndComesForwardOnGeneral) {
     run(kPageUsed, {[](HWND frame) {
             HWND login = shownPage(frame);
-            EXPECT_TRUE(GetDlgItem(login, 1008) && app.propertiesStartPage == kPageUsed);
+            EXPECT_NE(nullptr, GetDlgItem(login, 1008));
             EXPECT_EQ("\xDC&bernehmen", text(frame, 3)); // Windows-1252
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, 3)));
             ShowWindow(frame, SW_MINIMIZE);
@@ -113,22 +114,22 @@ TEST_F(Dialog, OkFinishesAPendingMountAndAbbrechenNever) {
     }
 }
 
-// Apply stores and disables itself; Abbrechen then keeps what it stored. The change stays
-// pending, so OK applies again. A page never opened is never applied.
+// A page never opened is never applied. Apply stores and disables itself; Abbrechen then keeps
+// what it stored. The change stays pending, so OK applies again.
 TEST_F(Dialog, ApplyStoresAndOnlyOpenedPagesAreApplied) {
     auto clickAndApply = [](HWND frame) {
         SendDlgItemMessageA(shownPage(frame), 1021, BM_CLICK, 0, 0);
         press(frame, 3);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, 3)));
     };
+    run(kPageGeneral, {[](HWND frame) { markChanged(shownPage(frame)), press(frame, IDOK); }});
+    EXPECT_EQ(99u, saveCredentials());
     run(kPageLogin, {clickAndApply, [](HWND frame) { press(frame, IDCANCEL); }});
     EXPECT_EQ(1u, saveCredentials());
     run(kPageLogin, {clickAndApply, [](HWND frame) {
                          writeDwordSetting("Software\\Qelto\\Nimbara", "SaveCredentials", 7);
                          press(frame, IDOK);
                      }});
-    EXPECT_EQ(0u, saveCredentials());
-    run(kPageGeneral, {[](HWND frame) { markChanged(shownPage(frame)), press(frame, IDOK); }});
     EXPECT_EQ(0u, saveCredentials());
 }
 
