@@ -194,26 +194,25 @@ TEST_F(Dialog, LoginOnThePage) {
     EXPECT_EQ("unmountDrive false;mountDrive false;", recording::joined());
 }
 
-// Link properties left on a window at its destruction, counted by a procedure put above its own.
+// Link properties left on windows at their destruction, counted after each WM_DESTROY.
 int propertiesLeft = 0;
-
 BOOL CALLBACK countLinkProperty(HWND, LPCSTR name, HANDLE) {
     propertiesLeft += HIWORD(reinterpret_cast<UINT_PTR>(name)) != 0 &&
                       std::string(name).compare(0, 11, "_Hyperlink_") == 0;
     return TRUE;
 }
-LRESULT CALLBACK watchDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto previous = reinterpret_cast<WNDPROC>(GetPropA(window, "watched"));
-    LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
-    if (message == WM_DESTROY)
-        EnumPropsA(window, countLinkProperty);
-    return result;
+LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
+    auto sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (sent->message == WM_DESTROY)
+        EnumPropsA(sent->hwnd, countLinkProperty);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // Two links on the Login page subclass it once and are blue, an ordinary static is not; closing
 // the dialog frees the underline fonts and leaves no link property behind.
 TEST_F(Dialog, LinksAreBlueAndLeaveNothingBehind) {
     std::vector<HGDIOBJ> fonts;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
     run(kPageLogin, {[&](HWND frame) {
             HWND page = shownPage(frame);
             EXPECT_NE(reinterpret_cast<HANDLE>(hyperlinkParentProc),
@@ -226,20 +225,15 @@ TEST_F(Dialog, LinksAreBlueAndLeaveNothingBehind) {
                 EXPECT_EQ(id != 1061, GetTextColor(dc) == RGB(0, 0, 255)) << id;
             }
             ReleaseDC(page, dc);
-            for (HWND window : {GetDlgItem(page, 1028), GetDlgItem(page, 1030),
-                                GetDlgItem(frame, 1031), page, frame}) {
-                if (HANDLE font = GetPropA(window, "_Hyperlink_Underline_Font_"))
-                    fonts.push_back(font);
-                SetPropA(window, "watched",
-                         reinterpret_cast<HANDLE>(SetWindowLongPtrA(
-                             window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watchDestroy))));
-            }
+            for (HWND link :
+                 {GetDlgItem(page, 1028), GetDlgItem(page, 1030), GetDlgItem(frame, 1031)})
+                fonts.push_back(GetPropA(link, "_Hyperlink_Underline_Font_"));
             press(frame, IDCANCEL);
         }});
+    UnhookWindowsHookEx(hook);
     EXPECT_EQ(0, propertiesLeft);
-    ASSERT_EQ(3u, fonts.size());
     for (HGDIOBJ font : fonts)
-        EXPECT_EQ(0u, GetObjectType(font)); // deleted
+        EXPECT_TRUE(font && GetObjectType(font) == 0); // made, and deleted
 }
 
 } // namespace
