@@ -38,10 +38,21 @@ nimbara_target_setup(nimbara_commands)
 set(NIMBARA_ENTRYPOINT_SOURCES
   drive/mount.cpp
   drive/drivewatch.cpp
-  ui/properties/frame.cpp
   drive/webfolder.cpp)
 add_library(nimbara_entrypoints OBJECT ${NIMBARA_ENTRYPOINT_SOURCES})
 nimbara_target_setup(nimbara_entrypoints)
+
+# The properties dialog: the frame, one file per page, and the hyperlink control they use.
+set(NIMBARA_DIALOG_SOURCES
+  base/hyperlink.cpp
+  ui/properties/frame.cpp
+  ui/properties/general.cpp
+  ui/properties/login.cpp
+  ui/properties/settings.cpp
+  ui/properties/update.cpp
+  ui/properties/info.cpp)
+add_library(nimbara_dialog OBJECT ${NIMBARA_DIALOG_SOURCES})
+nimbara_target_setup(nimbara_dialog)
 
 # The effects tests replace at link time: notifications, pauses, the shell hand-over and the
 # internet check.
@@ -53,7 +64,8 @@ nimbara_target_setup(nimbara_seams)
 set(NIMBARA_RES_DIR ${CMAKE_BINARY_DIR}/res)
 add_custom_command(
   OUTPUT ${NIMBARA_RES_DIR}/nimbara.rc ${NIMBARA_RES_DIR}/connected.ico
-         ${NIMBARA_RES_DIR}/not_connected.ico ${NIMBARA_RES_DIR}/nimbara.manifest
+         ${NIMBARA_RES_DIR}/not_connected.ico ${NIMBARA_RES_DIR}/success_mark.ico
+         ${NIMBARA_RES_DIR}/failure_mark.ico ${NIMBARA_RES_DIR}/nimbara.manifest
   COMMAND ${CMAKE_COMMAND} -E make_directory ${NIMBARA_RES_DIR}
   COMMAND iconv -f UTF-8 -t CP1252 ${CMAKE_SOURCE_DIR}/res/nimbara.rc -o ${NIMBARA_RES_DIR}/nimbara.rc
   COMMAND python3 ${CMAKE_SOURCE_DIR}/res/make_icons.py ${NIMBARA_RES_DIR}
@@ -61,15 +73,16 @@ add_custom_command(
   DEPENDS res/nimbara.rc res/make_icons.py res/nimbara.manifest res/resource.h
   COMMENT "Preparing resources")
 set_source_files_properties(${NIMBARA_RES_DIR}/nimbara.rc PROPERTIES
-  OBJECT_DEPENDS "${NIMBARA_RES_DIR}/connected.ico;${NIMBARA_RES_DIR}/not_connected.ico;${NIMBARA_RES_DIR}/nimbara.manifest")
+  OBJECT_DEPENDS "${NIMBARA_RES_DIR}/connected.ico;${NIMBARA_RES_DIR}/not_connected.ico;${NIMBARA_RES_DIR}/success_mark.ico;${NIMBARA_RES_DIR}/failure_mark.ico;${NIMBARA_RES_DIR}/nimbara.manifest")
 add_library(nimbara_resources OBJECT ${NIMBARA_RES_DIR}/nimbara.rc)
-target_include_directories(nimbara_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${NIMBARA_RES_DIR})
+target_include_directories(nimbara_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${NIMBARA_RES_DIR}
+  ${CMAKE_BINARY_DIR}/generated)
 
 # The shipped program is compiled on its own, tuned for size, with the win32 thread model (see
 # cmake/win32-thread-model.sh) and the runtime pieces of base/runtime.cpp.
 add_executable(Nimbara WIN32 app/main.cpp base/runtime.cpp
   ${NIMBARA_PORTABLE_SOURCES} ${NIMBARA_CORE_SOURCES} ${NIMBARA_COMMAND_SOURCES}
-  ${NIMBARA_ENTRYPOINT_SOURCES} ${NIMBARA_SEAM_SOURCES}
+  ${NIMBARA_ENTRYPOINT_SOURCES} ${NIMBARA_DIALOG_SOURCES} ${NIMBARA_SEAM_SOURCES}
   $<TARGET_OBJECTS:nimbara_resources>)
 nimbara_target_setup(Nimbara)
 target_compile_options(Nimbara PRIVATE -Os -ffunction-sections -fdata-sections)

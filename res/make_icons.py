@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the two tray icons of the client (16, 32 and 48 pixels each) and writes them as .ico
-files. Deterministic: the same script always writes the same bytes.
+"""Draws the two tray icons of the client (16, 32 and 48 pixels each) and the success and failure
+marks of the dialog pages (32 pixels, 16 colours), and writes them as .ico files. Deterministic:
+the same script always writes the same bytes.
 
 usage: make_icons.py OUTPUT_DIR
 """
@@ -70,11 +71,52 @@ def write_icon(path, connected):
         f.write(out)
 
 
+# The 16 colours of the marks: black, white, green and red, the rest unused.
+PALETTE = [(0, 0, 0), (255, 255, 255), (0, 128, 0), (192, 0, 0)] + [(0, 0, 0)] * 12
+
+
+def mark_pixel(x, y, success):
+    """Palette index of a mark pixel, None outside its disc: a white tick on green for success,
+    a white cross on red for failure."""
+    u, v = (x + 0.5) / 32 - 0.5, (y + 0.5) / 32 - 0.5
+    if u * u + v * v > 0.23:
+        return None
+    if success:
+        # the tick: a short stroke down to the right, then a long one up to the right
+        stroke = (abs((v - 0.1) - (u + 0.1)) < 0.09 and -0.22 <= u <= 0.0) or \
+                 (abs((v - 0.1) + 1.6 * u) < 0.1 and 0.0 <= u <= 0.25)
+        return 1 if stroke else 2
+    return 1 if (abs(u - v) < 0.07 or abs(u + v) < 0.07) and abs(u) < 0.25 else 3
+
+
+def mark_icon(success):
+    """A 32-pixel icon of 16 colours: header, palette, 4-bit rows bottom-up, the AND mask."""
+    n = 32
+    header = struct.pack("<IiiHHIIiiII", 40, n, 2 * n, 1, 4, 0, 0, 0, 0, 16, 0)
+    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in PALETTE)
+    rows, mask_rows = [], []
+    for y in reversed(range(n)):
+        row, mask = bytearray(n // 2), bytearray(4)
+        for x in range(n):
+            index = mark_pixel(x, y, success)
+            if index is None:
+                mask[x // 8] |= 0x80 >> (x % 8)
+                index = 0
+            row[x // 2] |= index << (4 if x % 2 == 0 else 0)
+        rows.append(bytes(row))
+        mask_rows.append(bytes(mask))
+    data = header + palette + b"".join(rows) + b"".join(mask_rows)
+    return struct.pack("<HHHBBBBHHII", 0, 1, 1, n, n, 16, 0, 1, 4, len(data), 22) + data
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
     write_icon(sys.argv[1] + "/connected.ico", True)
     write_icon(sys.argv[1] + "/not_connected.ico", False)
+    for name, success in (("success_mark.ico", True), ("failure_mark.ico", False)):
+        with open(sys.argv[1] + "/" + name, "wb") as f:
+            f.write(mark_icon(success))
 
 
 if __name__ == "__main__":

@@ -1,12 +1,34 @@
 // Resource and command ids of the client. Included by the resource script, so plain defines.
 #pragma once
 
+#define IDD_PAGE_LOGIN 102
 #define IDD_PROPERTIES 103
+#define IDD_PAGE_SETTINGS 104
+#define IDD_PAGE_UPDATE 106
+#define IDD_PAGE_INFO 107
+#define IDD_PAGE_GENERAL 108
 #define IDI_CONNECTED 108
 #define IDR_TRAYMENU 109
 #define IDI_NOT_CONNECTED 112
+#define IDI_SUCCESS_MARK 129
+#define IDI_FAILURE_MARK 130
 
+// The frame of the properties dialog (OK and Abbrechen are IDOK and IDCANCEL).
+#define IDC_APPLY 3
 #define IDC_PROPERTIES_TABS 1024
+#define IDC_HELP_LINK 1031
+#define IDC_CLIENT_VERSION 1088
+
+// The Login page.
+#define IDC_LOGIN_PASSWORD 1003
+#define IDC_LOGIN_ERROR 1006
+#define IDC_LOGIN_NAME 1008
+#define IDC_SAVE_CREDENTIALS 1021
+#define IDC_PASSWORD_CHANGE_LINK 1028
+#define IDC_PASSWORD_FORGOTTEN_LINK 1030
+#define IDC_LOGIN_STORED_NOTE 1061
+#define IDC_LOGIN_FAILURE_MARK 1063
+#define IDC_LOGIN_SUCCESS_MARK 1064
 
 #define IDM_CONNECT 4004
 #define IDM_QUIT 4006

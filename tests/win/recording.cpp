@@ -13,11 +13,13 @@ namespace recording {
 std::vector<std::string> calls;
 bool scanFindsShare = false;
 bool online = true;
+std::function<bool(bool)> mount;
 
 void reset() {
     calls.clear();
     scanFindsShare = false;
     online = true;
+    mount = nullptr;
 }
 
 std::string joined() {

@@ -3,6 +3,7 @@
 // recording_commands.cpp): each call is appended to one list the tests read.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@ namespace recording {
 extern std::vector<std::string> calls;
 extern bool scanFindsShare;
 extern bool online; // what the internet check answers
+// What mountDrive does beside recording, and its answer; none: it answers false.
+extern std::function<bool(bool openAfter)> mount;
 
 void reset();
 std::string joined();

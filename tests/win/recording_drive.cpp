@@ -10,7 +10,7 @@ using recording::record;
 
 bool mountDrive(bool openAfter) {
     record(std::string("mountDrive ") + (openAfter ? "true" : "false"));
-    return false;
+    return recording::mount ? recording::mount(openAfter) : false;
 }
 
 void unmountDrive(bool clearCredentials) {

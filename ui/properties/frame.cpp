@@ -1,11 +1,246 @@
-// The properties dialog. Not built yet: a request to open it ends at once, as a dialog closed
-// straight away would, so that the next request is not taken for a dialog still open.
+// The frame of the properties dialog: the tab control with its five pages, OK, Abbrechen and
+// Übernehmen, the help link and the version label. Pages are created the first time their tab
+// is selected and live until the dialog ends; the frame collects their change signal, applies
+// them on OK or Übernehmen, and on closing finishes a mount that waited for a new login.
 #include "ui/properties/frame.h"
 
 #include "app/appstate.h"
+#include "base/hyperlink.h"
+#include "base/registry.h"
+#include "base/settings.h"
+#include "base/shellopen.h"
+#include "drive/drivewatch.h"
+#include "drive/mount.h"
+#include "res/resource.h"
+#include "ui/properties/pages.h"
 
-INT_PTR showPropertiesDialog(HWND) {
+#include <commctrl.h>
+
+namespace {
+
+constexpr int kPageCount = 5;
+
+// One row of the tab table: its index is the meaning of the page number everywhere.
+struct PageEntry {
+    int index;
+    const char* caption;
+    int resource;
+    DLGPROC procedure;
+};
+
+const PageEntry kPages[kPageCount] = {
+    {kPageGeneral, "&Allgemein", IDD_PAGE_GENERAL, generalPageProc},
+    {kPageLogin, "&Login", IDD_PAGE_LOGIN, loginPageProc},
+    {kPageSettings, "&Einstellungen", IDD_PAGE_SETTINGS, settingsPageProc},
+    {kPageUpdate, "&Update", IDD_PAGE_UPDATE, updatePageProc},
+    {kPageInfo, "&Info", IDD_PAGE_INFO, infoPageProc},
+};
+
+constexpr const char* kHelpPage = NIMBARA_PORTAL_PAGE("Hilfe");
+
+// The state of the one dialog that can exist at a time.
+struct FrameState {
+    HWND pageWindows[kPageCount] = {};
+    BYTE currentPage = 0;
+    bool changesPending = false;
+};
+
+FrameState frameState;
+
+} // namespace
+
+static HWND tabControl(HWND frame) {
+    return GetDlgItem(frame, IDC_PROPERTIES_TABS);
+}
+
+// The page goes to the tab control's body: its position is taken from the outer rectangles of
+// the tab control and of the frame; it keeps its own size and comes above the tab control.
+static void placePage(HWND frame, HWND page) {
+    RECT tabs, outer;
+    GetWindowRect(tabControl(frame), &tabs);
+    GetWindowRect(frame, &outer);
+    SetWindowPos(page, HWND_TOP, tabs.left - outer.left - 1, tabs.top - outer.top - 2, 0, 0,
+                 SWP_NOSIZE);
+    InvalidateRect(page, nullptr, TRUE);
+}
+
+static HWND createPage(HWND frame, const PageEntry& entry) {
+    HWND page = CreateDialogParamA(app.instance, MAKEINTRESOURCEA(entry.resource), frame,
+                                   entry.procedure, 0);
+    if (page != nullptr)
+        placePage(frame, page);
+    return page;
+}
+
+// Shows the page of the tab control's selection, creating it on its first selection. A page
+// that could not be created stays null and is tried again at the next selection of its tab.
+static void switchPage(HWND frame) {
+    int selection = static_cast<int>(SendMessageA(tabControl(frame), TCM_GETCURSEL, 0, 0));
+    if (selection < 0 || selection >= kPageCount)
+        return;
+    HWND current = frameState.pageWindows[frameState.currentPage];
+    if (current != nullptr)
+        ShowWindow(current, SW_HIDE);
+    HWND& page = frameState.pageWindows[selection];
+    if (page == nullptr)
+        page = createPage(frame, kPages[selection]);
+    frameState.currentPage = static_cast<BYTE>(selection);
+    if (page != nullptr)
+        ShowWindow(page, SW_SHOW);
+}
+
+// The selection and the notification that follows it, as the main window also sends them when
+// it brings an open dialog forward.
+static void selectPage(HWND frame, int index) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(tabControl(frame), TCM_SETCURSEL, index, 0,
+                        SMTO_ABORTIFHUNG | SMTO_NOTIMEOUTIFNOTHUNG, 5000, &ignored);
+    NMHDR header = {};
+    header.hwndFrom = nullptr;
+    header.idFrom = 0;
+    header.code = TCN_SELCHANGE;
+    SendMessageA(frame, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+}
+
+static void insertTabs(HWND frame) {
+    for (const PageEntry& entry : kPages) {
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<char*>(entry.caption);
+        SendMessageA(tabControl(frame), TCM_INSERTITEMA, entry.index,
+                     reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+static void forgetDialog() {
     app.propertiesOpen = false;
     app.propertiesWindow = nullptr;
-    return 0;
+}
+
+static INT_PTR createFrame(HWND frame) {
+    SetFocus(frame);
+    app.propertiesWindow = frame;
+    for (HWND& page : frameState.pageWindows)
+        page = nullptr;
+    makeHyperlink(frame, IDC_HELP_LINK);
+    insertTabs(frame);
+    selectPage(frame, app.propertiesStartPage == kPageUsed ? kPageLogin : app.propertiesStartPage);
+    app.propertiesStartPage = kPageUsed;
+    SetDlgItemTextA(frame, IDC_CLIENT_VERSION, NIMBARA_CLIENT_VERSION);
+    frameState.changesPending = false;
+    return TRUE;
+}
+
+void markChanged(HWND page) {
+    frameState.changesPending = true;
+    EnableWindow(GetDlgItem(GetParent(page), IDC_APPLY), TRUE);
+}
+
+// The pages' changes stay pending after an apply, so a later OK applies the visited pages again.
+bool commitChanges(HWND frame, int result, bool closeAfter) {
+    bool outcome = true;
+    if (frameState.changesPending) {
+        if (!applyChanges())
+            return false;
+        if (closeAfter)
+            outcome = closePropertiesDialog(frame, result);
+        EnableWindow(GetDlgItem(frame, IDC_APPLY), FALSE);
+    } else {
+        EnableWindow(GetDlgItem(frame, IDC_APPLY), FALSE);
+        if (closeAfter)
+            outcome = closePropertiesDialog(frame, result);
+    }
+    return outcome;
+}
+
+// A page that was never shown in this dialog is never applied.
+bool applyChanges() {
+    if (frameState.pageWindows[kPageLogin] != nullptr)
+        applyLoginPage(frameState.pageWindows[kPageLogin]);
+    if (frameState.pageWindows[kPageSettings] != nullptr)
+        applySettingsPage(frameState.pageWindows[kPageSettings]);
+    return true;
+}
+
+// The pending mount is taken and cleared before it runs: a mount that is refused again asks for
+// the login once more and leaves its own retry for the dialog it opens. The drive is opened only
+// after a mount that succeeded; opening would otherwise start a second mount at once.
+bool closePropertiesDialog(HWND frame, int result) {
+    forgetDialog();
+    EndDialog(frame, static_cast<WORD>(result));
+    int retry = app.retryAfterLogin;
+    app.retryAfterLogin = kRetryNothing;
+    if (retry != kRetryNothing && mountDrive(retry == kRetryMountAndOpen) &&
+        retry == kRetryMountAndOpen)
+        openDrive(app.mainWindow);
+    return true;
+}
+
+void openWebPage(HWND window, const char* url, bool fromPage) {
+    ShowWindow(fromPage ? GetParent(window) : window, SW_MINIMIZE);
+    shellOpen(window, url, nullptr, SW_SHOWNORMAL);
+}
+
+// An absent value, or one of another type, leaves the box as it is: unchecked on a new page.
+void showDwordSetting(HWND page, const char* valueName, int checkBoxId) {
+    DWORD value = 0;
+    if (readDwordValue(HKEY_CURRENT_USER, settings::kProductKey, valueName, &value))
+        CheckDlgButton(page, checkBoxId, value == 1 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// Buttons and the link act on their click; Escape and the title bar's close button arrive as
+// Abbrechen.
+static void runFrameCommand(HWND frame, int id) {
+    switch (id) {
+    case IDC_APPLY:
+        commitChanges(frame, IDC_APPLY, false);
+        break;
+    case IDOK:
+        commitChanges(frame, IDOK, true);
+        break;
+    case IDCANCEL:
+        app.retryAfterLogin = kRetryNothing;
+        closePropertiesDialog(frame, IDCANCEL);
+        break;
+    case IDC_HELP_LINK:
+        openWebPage(frame, kHelpPage, false);
+        break;
+    default:
+        break;
+    }
+}
+
+static INT_PTR CALLBACK frameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        switch (message) {
+        case WM_INITDIALOG:
+            return createFrame(frame);
+        case WM_NOTIFY:
+            if (lParam == 0 || reinterpret_cast<const NMHDR*>(lParam)->code != TCN_SELCHANGE)
+                return FALSE;
+            switchPage(frame);
+            return TRUE;
+        case WM_COMMAND:
+            if (HIWORD(wParam) != BN_CLICKED)
+                return FALSE;
+            runFrameCommand(frame, LOWORD(wParam));
+            return TRUE;
+        case WM_HELP:
+            openWebPage(frame, kHelpPage, false);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    } catch (...) {
+        return FALSE; // nothing may leave a dialog procedure; the step simply did not happen
+    }
+}
+
+// A dialog that could not be created at all is not taken for open, so the next request opens one.
+INT_PTR showPropertiesDialog(HWND owner) {
+    INT_PTR result =
+        DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_PROPERTIES), owner, frameProc, 0);
+    if (result == -1)
+        forgetDialog();
+    return result;
 }

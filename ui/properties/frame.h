@@ -1,6 +1,14 @@
-// The modal properties dialog.
+// The modal properties dialog: its entry point, and what the frame offers its pages.
 #pragma once
 
 #include <windows.h>
 
+// Runs the dialog modally; the caller sets propertiesStartPage and propertiesOpen first.
 INT_PTR showPropertiesDialog(HWND owner);
+
+void markChanged(HWND page);
+bool commitChanges(HWND frame, int result, bool closeAfter);
+bool applyChanges();
+bool closePropertiesDialog(HWND frame, int result);
+void openWebPage(HWND window, const char* url, bool fromPage);
+void showDwordSetting(HWND page, const char* valueName, int checkBoxId);
