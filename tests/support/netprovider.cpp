@@ -1,12 +1,12 @@
-// The test network provider: a DLL that the Windows network-provider router (mpr) loads from the
-// test prefix's provider order, so that the client's WNetAddConnection2A and
-// WNetCancelConnection2A reach a provider the tests control. Every call is recorded with its
-// arguments, one line each, in calls.log of the directory named by NIMBARA_NETPROVIDER_DIR;
-// NPAddConnection3 answers with the next code of codes.txt there (success when none is left);
-// NPGetConnection answers for what it has mapped. A process without that variable finds no
-// network here, as Wine without a provider answers.
+// The test network provider: a DLL that the network-provider router (mpr) loads from the test
+// prefix's provider order, so that WNetAddConnection2A and WNetCancelConnection2A reach a
+// provider the tests control. Each call is recorded with its arguments in calls.log of the
+// directory named by NIMBARA_NETPROVIDER_DIR; NPAddConnection3 answers with the next code of
+// codes.txt there (success when none is left); NPGetConnection answers for what it mapped. A
+// process without that variable finds no network here, as Wine without a provider answers.
 #include <windows.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -14,55 +14,41 @@
 
 namespace {
 
-// From the network-provider interface (npapi.h declares the entry points with TCHAR types).
-const DWORD kSpecVersion = 0x01, kNetType = 0x02, kDriverVersion = 0x03, kConnection = 0x06,
-            kStart = 0x0C;
-const DWORD kAddConnection3 = 0x08, kCancelConnection = 0x02, kGetConnections = 0x04;
-const DWORD kNoNetwork = 1222, kNotConnected = 2250, kMoreData = 234;
-
 std::map<std::wstring, std::wstring> mapped; // local name -> remote name
 
-std::string directory() {
-    char path[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA("NIMBARA_NETPROVIDER_DIR", path, sizeof path);
-    return n > 0 && n < sizeof path ? path : "";
+std::string pathOf(const char* file) {
+    char directory[MAX_PATH] = "";
+    GetEnvironmentVariableA("NIMBARA_NETPROVIDER_DIR", directory, sizeof directory);
+    return directory[0] ? std::string(directory) + "\\" + file : "";
 }
 
-std::string narrow(const wchar_t* text) {
-    if (text == nullptr)
-        return "(null)";
-    int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n : 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], n, nullptr, nullptr);
-    out.resize(n > 0 ? n - 1 : 0);
-    return out;
-}
-
-void record(const std::string& line) {
-    FILE* log = fopen((directory() + "\\calls.log").c_str(), "ab");
-    if (log != nullptr) {
-        fprintf(log, "%s\n", line.c_str());
-        fclose(log);
-    }
+void record(const char* format, ...) {
+    FILE* log = fopen(pathOf("calls.log").c_str(), "ab");
+    if (log == nullptr)
+        return;
+    va_list args;
+    va_start(args, format);
+    vfprintf(log, format, args);
+    va_end(args);
+    fclose(log);
 }
 
 // The first code of codes.txt, which is taken off the list.
 DWORD nextCode() {
-    std::string path = directory() + "\\codes.txt";
     std::vector<unsigned long> codes;
     unsigned long code;
-    FILE* in = fopen(path.c_str(), "r");
-    while (in != nullptr && fscanf(in, "%lu", &code) == 1)
-        codes.push_back(code);
-    if (in != nullptr)
+    if (FILE* in = fopen(pathOf("codes.txt").c_str(), "r")) {
+        while (fscanf(in, "%lu", &code) == 1)
+            codes.push_back(code);
         fclose(in);
+    }
     if (codes.empty())
-        return 0;
-    FILE* out = fopen(path.c_str(), "w");
-    for (size_t i = 1; out != nullptr && i < codes.size(); ++i)
-        fprintf(out, "%lu\n", codes[i]);
-    if (out != nullptr)
+        return NO_ERROR;
+    if (FILE* out = fopen(pathOf("codes.txt").c_str(), "w")) {
+        for (size_t i = 1; i < codes.size(); ++i)
+            fprintf(out, "%lu ", codes[i]);
         fclose(out);
+    }
     return codes[0];
 }
 
@@ -70,58 +56,42 @@ DWORD nextCode() {
 
 extern "C" {
 
+// Version 5.1 of the interface, a WebDAV provider, started, with the three entry points below.
 __declspec(dllexport) DWORD WINAPI NPGetCaps(DWORD index) {
-    switch (index) {
-    case kSpecVersion:
-        return 0x00050001;
-    case kNetType:
-        return 0x002E0000; // WNNC_NET_DAV
-    case kDriverVersion:
-    case kStart:
-        return 1;
-    case kConnection:
-        return kAddConnection3 | kCancelConnection | kGetConnections;
-    default:
-        return 0;
-    }
+    const DWORD caps[] = {0, 0x00050001, 0x002E0000, 1, 0, 0, 0x08 | 0x02 | 0x04};
+    return index < 7 ? caps[index] : index == 0x0C ? 1 : 0;
 }
 
 __declspec(dllexport) DWORD WINAPI
     NPAddConnection3(HWND, NETRESOURCEW* resource, LPWSTR password, LPWSTR userName, DWORD flags) {
-    if (directory().empty())
-        return kNoNetwork;
+    if (pathOf("").empty())
+        return ERROR_NO_NETWORK;
     DWORD code = nextCode();
-    record("add " + narrow(resource->lpLocalName) + " " + narrow(resource->lpRemoteName) +
-           " user=" + narrow(userName) + " password=" + narrow(password) +
-           " type=" + std::to_string(resource->dwType) + " flags=" + std::to_string(flags) +
-           " -> " + std::to_string(code));
-    if (code == 0 && resource->lpLocalName != nullptr)
+    record("add %ls %ls user=%ls password=%ls type=%lu flags=%lu -> %lu\n", resource->lpLocalName,
+           resource->lpRemoteName, userName, password, resource->dwType, flags, code);
+    if (code == 0)
         mapped[resource->lpLocalName] = resource->lpRemoteName;
     return code;
 }
 
 __declspec(dllexport) DWORD WINAPI NPCancelConnection(LPWSTR name, BOOL force) {
-    if (directory().empty())
-        return kNoNetwork;
-    record("cancel " + narrow(name) + " force=" + std::to_string(force));
-    return mapped.erase(name) > 0 ? 0 : kNotConnected;
+    if (pathOf("").empty())
+        return ERROR_NO_NETWORK;
+    record("cancel %ls force=%d\n", name, force);
+    return mapped.erase(name) > 0 ? NO_ERROR : ERROR_NOT_CONNECTED;
 }
 
 __declspec(dllexport) DWORD WINAPI
     NPGetConnection(LPWSTR localName, LPWSTR remoteName, LPDWORD size) {
-    if (directory().empty())
-        return kNoNetwork;
-    record("get " + narrow(localName));
     auto found = mapped.find(localName);
     if (found == mapped.end())
-        return kNotConnected;
-    DWORD needed = static_cast<DWORD>(found->second.size() + 1);
-    if (*size < needed) {
-        *size = needed;
-        return kMoreData;
+        return ERROR_NOT_CONNECTED;
+    if (*size <= found->second.size()) {
+        *size = static_cast<DWORD>(found->second.size() + 1);
+        return ERROR_MORE_DATA;
     }
     wcscpy(remoteName, found->second.c_str());
-    return 0;
+    return NO_ERROR;
 }
 
 } // extern "C"
