@@ -275,6 +275,11 @@ TEST_F(Drive, VolumeBroadcasts) {
         EXPECT_EQ(k.effect.empty() != k.arrival, app.connected) << k.name << " " << k.mask;
     }
     EXPECT_EQ("W:", stored("DriveLetter"));
+    restart(); // a broadcast of another device type
+    drives['W'].second = "\\\\h\\s";
+    DEV_BROADCAST_VOLUME port = {sizeof port, DBT_DEVTYP_PORT, 0, w, 0};
+    handleVolumeBroadcast(true, reinterpret_cast<DEV_BROADCAST_HDR*>(&port));
+    EXPECT_EQ("|", done());
 }
 
 TEST_F(Drive, OpenMountsFirstUnlessConnected) {
