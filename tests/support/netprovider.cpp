@@ -1,97 +1,56 @@
-// The test network provider: a DLL that the network-provider router (mpr) loads from the test
-// prefix's provider order, so that WNetAddConnection2A and WNetCancelConnection2A reach a
-// provider the tests control. Each call is recorded with its arguments in calls.log of the
-// directory named by NIMBARA_NETPROVIDER_DIR; NPAddConnection3 answers with the next code of
-// codes.txt there (success when none is left); NPGetConnection answers for what it mapped. A
-// process without that variable finds no network here, as Wine without a provider answers.
+// The test network provider, loaded by mpr into a program that maps a drive: it appends each
+// call with its arguments to the program's variable NIMBARA_NETLOG (none: no network, as under
+// Wine without a provider), answers a mapping with the next code of NIMBARA_NETCODES (none
+// left: success), and NPGetConnection for what it mapped.
 #include <windows.h>
 
-#include <cstdarg>
-#include <cstdio>
+#include <cwchar>
 #include <map>
 #include <string>
-#include <vector>
 
-namespace {
+static std::map<std::wstring, std::wstring> mapped; // local name -> remote name
 
-std::map<std::wstring, std::wstring> mapped; // local name -> remote name
-
-std::string pathOf(const char* file) {
-    char directory[MAX_PATH] = "";
-    GetEnvironmentVariableA("NIMBARA_NETPROVIDER_DIR", directory, sizeof directory);
-    return directory[0] ? std::string(directory) + "\\" + file : "";
+static bool record(const std::wstring& call) {
+    wchar_t log[4096];
+    DWORD length = GetEnvironmentVariableW(L"NIMBARA_NETLOG", log, 4096);
+    return length > 0 && length < 4096 &&
+           SetEnvironmentVariableW(L"NIMBARA_NETLOG", (std::wstring(log, length) + call).c_str());
 }
 
-void record(const char* format, ...) {
-    FILE* log = fopen(pathOf("calls.log").c_str(), "ab");
-    if (log == nullptr)
-        return;
-    va_list args;
-    va_start(args, format);
-    vfprintf(log, format, args);
-    va_end(args);
-    fclose(log);
-}
+#define EXPORT extern "C" __declspec(dllexport)
 
-// The first code of codes.txt, which is taken off the list.
-DWORD nextCode() {
-    std::vector<unsigned long> codes;
-    unsigned long code;
-    if (FILE* in = fopen(pathOf("codes.txt").c_str(), "r")) {
-        while (fscanf(in, "%lu", &code) == 1)
-            codes.push_back(code);
-        fclose(in);
-    }
-    if (codes.empty())
-        return NO_ERROR;
-    if (FILE* out = fopen(pathOf("codes.txt").c_str(), "w")) {
-        for (size_t i = 1; i < codes.size(); ++i)
-            fprintf(out, "%lu ", codes[i]);
-        fclose(out);
-    }
-    return codes[0];
-}
-
-} // namespace
-
-extern "C" {
-
-// Version 5.1 of the interface, a WebDAV provider, started, with the three entry points below.
-__declspec(dllexport) DWORD WINAPI NPGetCaps(DWORD index) {
+EXPORT DWORD WINAPI NPGetCaps(DWORD index) { // interface 5.1, WebDAV, started, 3 entry points
     const DWORD caps[] = {0, 0x00050001, 0x002E0000, 1, 0, 0, 0x08 | 0x02 | 0x04};
     return index < 7 ? caps[index] : index == 0x0C ? 1 : 0;
 }
 
-__declspec(dllexport) DWORD WINAPI
-    NPAddConnection3(HWND, NETRESOURCEW* resource, LPWSTR password, LPWSTR userName, DWORD flags) {
-    if (pathOf("").empty())
+EXPORT DWORD WINAPI NPAddConnection3(HWND, NETRESOURCEW* resource, LPWSTR password, LPWSTR user,
+                                     DWORD flags) {
+    wchar_t codes[256] = L"", *rest = codes;
+    GetEnvironmentVariableW(L"NIMBARA_NETCODES", codes, 256);
+    DWORD code = wcstoul(codes, &rest, 10);
+    SetEnvironmentVariableW(L"NIMBARA_NETCODES", rest);
+    if (!record(L"add " + std::wstring(resource->lpLocalName) + L" " + resource->lpRemoteName +
+                L" user=" + user + L" password=" + password + L" type=" +
+                std::to_wstring(resource->dwType) + L" flags=" + std::to_wstring(flags) + L" -> " +
+                std::to_wstring(code) + L";"))
         return ERROR_NO_NETWORK;
-    DWORD code = nextCode();
-    record("add %ls %ls user=%ls password=%ls type=%lu flags=%lu -> %lu\n", resource->lpLocalName,
-           resource->lpRemoteName, userName, password, resource->dwType, flags, code);
-    if (code == 0)
+    if (code == NO_ERROR)
         mapped[resource->lpLocalName] = resource->lpRemoteName;
     return code;
 }
 
-__declspec(dllexport) DWORD WINAPI NPCancelConnection(LPWSTR name, BOOL force) {
-    if (pathOf("").empty())
+EXPORT DWORD WINAPI NPCancelConnection(LPWSTR name, BOOL force) {
+    if (!record(L"cancel " + std::wstring(name) + L" force=" + std::to_wstring(force) + L";"))
         return ERROR_NO_NETWORK;
-    record("cancel %ls force=%d\n", name, force);
     return mapped.erase(name) > 0 ? NO_ERROR : ERROR_NOT_CONNECTED;
 }
 
-__declspec(dllexport) DWORD WINAPI
-    NPGetConnection(LPWSTR localName, LPWSTR remoteName, LPDWORD size) {
-    auto found = mapped.find(localName);
+EXPORT DWORD WINAPI NPGetConnection(LPWSTR local, LPWSTR remote, LPDWORD size) {
+    auto found = mapped.find(local);
     if (found == mapped.end())
         return ERROR_NOT_CONNECTED;
-    if (*size <= found->second.size()) {
-        *size = static_cast<DWORD>(found->second.size() + 1);
-        return ERROR_MORE_DATA;
-    }
-    wcscpy(remoteName, found->second.c_str());
-    return NO_ERROR;
+    DWORD given = *size;
+    *size = static_cast<DWORD>(found->second.size() + 1);
+    return *size > given ? ERROR_MORE_DATA : (wcscpy(remote, found->second.c_str()), NO_ERROR);
 }
-
-} // extern "C"

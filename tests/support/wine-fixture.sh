@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Test fixture around all Wine tests: "setup" initialises the prefix, starts one Xvfb (when
 # there is no display) and a persistent wineserver for the whole series; "cleanup" ends both.
-# With a network provider DLL, setup also registers it as the prefix's only network provider.
 # usage: wine-fixture.sh setup PREFIX [PROVIDER.dll] | cleanup PREFIX
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -24,15 +23,12 @@ setup)
   # any test program can be the first.
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1
-  # The provider router reads the provider order once, when a program loads it: the test
-  # network provider is registered before any test program starts.
-  if [ -n "${3:-}" ]; then
-    services='HKLM\System\CurrentControlSet\Services\NimbaraTest\NetworkProvider'
-    wine reg add 'HKLM\System\CurrentControlSet\Control\NetworkProvider\Order' \
-      /v ProviderOrder /d NimbaraTest /f </dev/null >/dev/null 2>&1 &&
-      wine reg add "$services" /v Name /d "Nimbara test provider" /f </dev/null >/dev/null 2>&1 &&
-      wine reg add "$services" /v ProviderPath /d "Z:${3//\//\\}" /f </dev/null >/dev/null 2>&1 ||
-      { echo "registering the network provider failed" >&2; exit 1; }
+  if [ -n "${3:-}" ]; then # the test network provider, before a program loads mpr
+    add() { wine reg add "HKLM\System\CurrentControlSet\\$1" /v "$2" /d "$3" /f \
+      </dev/null >/dev/null 2>&1 || exit 1; }
+    add 'Control\NetworkProvider\Order' ProviderOrder NimbaraTest
+    add 'Services\NimbaraTest\NetworkProvider' Name NimbaraTest
+    add 'Services\NimbaraTest\NetworkProvider' ProviderPath "Z:${3//\//\\}"
   fi
   # One desktop with its tray for the whole series: adding a tray icon takes seconds while
   # Wine starts a desktop on demand.
