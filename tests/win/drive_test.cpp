@@ -44,7 +44,7 @@ static std::string done() { // the provider's calls, then the recorded effects; 
     char calls[4096] = "";
     GetEnvironmentVariableA("NIMBARA_NETLOG", calls, sizeof calls);
     std::string all = std::string(calls + 1) + "|" + recording::joined();
-    SetEnvironmentVariableA("NIMBARA_NETLOG", ">"); // the provider's log, empty
+    SetEnvironmentVariableA("NIMBARA_NETLOG", ">"); // a mark and no call yet
     recording::reset();
     return all;
 }
