@@ -1,7 +1,8 @@
 # Windows build: Nimbara.exe, the Windows tests and the end-to-end tests (run under Wine).
 enable_language(RC)
 
-set(NIMBARA_WINDOWS_LIBS wininet mpr comctl32 shell32 gdi32 user32 advapi32 ole32)
+# shfolder before shell32: SHGetFolderPathA from shfolder.dll, which Windows NT 4 has too.
+set(NIMBARA_WINDOWS_LIBS wininet mpr comctl32 shfolder shell32 gdi32 user32 advapi32 ole32)
 set(NIMBARA_LINK_FLAGS -static -static-libgcc -static-libstdc++
     -Wl,--dynamicbase -Wl,--nxcompat)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -35,12 +36,14 @@ nimbara_target_setup(nimbara_commands)
 
 # Entry points whose work later parts of the client fill; the tests of the main window link
 # recording versions instead.
+set(NIMBARA_DRIVE_SOURCES drive/mount.cpp drive/drivewatch.cpp drive/webfolder.cpp)
 set(NIMBARA_ENTRYPOINT_SOURCES
-  drive/mount.cpp
-  drive/drivewatch.cpp
-  drive/webfolder.cpp)
+  ${NIMBARA_DRIVE_SOURCES})
 add_library(nimbara_entrypoints OBJECT ${NIMBARA_ENTRYPOINT_SOURCES})
 nimbara_target_setup(nimbara_entrypoints)
+# The drive on its own, for the drive tests (they link a recording properties dialog).
+add_library(nimbara_drive OBJECT ${NIMBARA_DRIVE_SOURCES})
+nimbara_target_setup(nimbara_drive)
 
 # The properties dialog: the frame, one file per page, and the hyperlink control they use.
 set(NIMBARA_DIALOG_SOURCES
@@ -54,9 +57,10 @@ set(NIMBARA_DIALOG_SOURCES
 add_library(nimbara_dialog OBJECT ${NIMBARA_DIALOG_SOURCES})
 nimbara_target_setup(nimbara_dialog)
 
-# The effects tests replace at link time: notifications, pauses, the shell hand-over and the
-# internet check.
-set(NIMBARA_SEAM_SOURCES app/notify.cpp base/pause.cpp base/shellopen.cpp app/internet.cpp)
+# The effects tests replace at link time: notifications, pauses, the shell hand-over, the
+# internet check and the drive list.
+set(NIMBARA_SEAM_SOURCES app/notify.cpp base/pause.cpp base/shellopen.cpp app/internet.cpp
+  drive/drivelist.cpp)
 add_library(nimbara_seams OBJECT ${NIMBARA_SEAM_SOURCES})
 nimbara_target_setup(nimbara_seams)
 

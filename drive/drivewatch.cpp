@@ -1,11 +1,150 @@
-// Drive watch and opening. Not built yet: open requests and volume broadcasts arrive here and
-// change nothing for now, and the look for an already mapped share finds nothing.
+// The drive watch: finds the share among the mapped drives, follows it to another drive letter,
+// follows the volume broadcasts, and opens the drive (or the network place) in Explorer.
 #include "drive/drivewatch.h"
 
-void openDrive(HWND) {}
+#include "app/appstate.h"
+#include "app/notify.h"
+#include "base/registry.h"
+#include "base/settings.h"
+#include "base/shellopen.h"
+#include "base/text.h"
+#include "drive/drive_rules.h"
+#include "drive/drivelist.h"
+#include "drive/method.h"
+#include "drive/mount.h"
+#include "drive/webfolder.h"
+#include "service/auth.h"
 
-bool scanMappedDrives(bool) {
-    return false;
+#include <shlobj.h>
+#include <winnetwk.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+static std::string readSetting(const char* name, const char* fallback) {
+    std::string text;
+    return readProductString(name, &text) ? text : fallback;
 }
 
-void handleVolumeBroadcast(bool, const DEV_BROADCAST_HDR*) {}
+static ConnectionForms storedShareForms() {
+    return connectionForms(readSetting(settings::kDavHost, settings::kDefaultDavHost),
+                           readSetting(settings::kDavShare, settings::kDefaultDavShare));
+}
+
+// The connection name of a remote drive; false for a drive that is not remote or whose name
+// cannot be read into 255 characters.
+static bool remoteNameOf(const char* root, const char* localName, std::string* name) {
+    if (driveType(root) != DRIVE_REMOTE)
+        return false;
+    char text[255];
+    DWORD size = sizeof text;
+    if (connectionName(localName, text, &size) != NO_ERROR)
+        return false;
+    *name = text;
+    return true;
+}
+
+static void noteLetterChanged(const char* localName) {
+    showStatus(kBalloonInformation, "Der Laufwerksbuchstabe Ihrer Nimbara\r\nwurde geändert.",
+               true);
+    storeDriveLetter(localName);
+}
+
+// The drive roots, each ended by a NUL, the list by an empty root. More than 24 drives do not
+// fit the first 100 characters: then Windows is asked again with the size it reported (a drive
+// may come meanwhile, hence more than one more try).
+static std::vector<char> driveRoots() {
+    std::vector<char> roots(100, '\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD length = logicalDriveStrings(static_cast<DWORD>(roots.size()), roots.data());
+        if (length < roots.size())
+            return roots;
+        roots.assign(length + 1, '\0');
+    }
+    return std::vector<char>(1, '\0');
+}
+
+bool scanMappedDrives(bool cancel) {
+    std::vector<char> roots = driveRoots();
+    ConnectionForms forms = storedShareForms();
+    std::string storedLetter = readSetting(settings::kDriveLetter, settings::kDefaultDriveLetter);
+    bool found = false;
+    for (const char* root = roots.data(); *root != '\0'; root += strlen(root) + 1) {
+        char localName[3] = {root[0], root[1], '\0'};
+        std::string name;
+        if (!remoteNameOf(root, localName, &name) || name != forms.unc)
+            continue;
+        if (cancel) {
+            WNetCancelConnection2A(localName, CONNECT_UPDATE_PROFILE, TRUE);
+            continue;
+        }
+        if (storedLetter != localName)
+            noteLetterChanged(localName);
+        found = true;
+    }
+    return found;
+}
+
+void handleVolumeBroadcast(bool arrival, const DEV_BROADCAST_HDR* header) {
+    std::string storedLetter = readSetting(settings::kDriveLetter, "");
+    ConnectionForms forms = storedShareForms();
+    if (header == nullptr || header->dbch_devicetype != DBT_DEVTYP_VOLUME)
+        return;
+    DWORD mask = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(header)->dbcv_unitmask;
+    char localName[3];
+    if (arrival) {
+        for (int index = 0; index < 26; ++index) {
+            if (!unitMaskHasDrive(mask, index))
+                continue;
+            // GetDriveTypeA wants the root with its backslash; the connection, the drive name.
+            char root[4];
+            formatText(root, sizeof root, "%c:\\", 'A' + index);
+            formatText(localName, sizeof localName, "%c:", 'A' + index);
+            std::string name;
+            if (!remoteNameOf(root, localName, &name) || !isAnyConnectionForm(forms, name))
+                continue;
+            if (storedLetter != localName)
+                noteLetterChanged(localName);
+            else
+                announceConnectionState(true);
+            app.connected = true;
+        }
+        return;
+    }
+    // Only the lowest drive of a removal counts, whatever its type.
+    formatText(localName, sizeof localName, "%c:", firstDriveLetter(mask));
+    if (storedLetter == localName) {
+        app.connected = false;
+        announceConnectionState(false);
+    }
+}
+
+// The web-folder methods open the network place, with the stored login refreshed first.
+static void openWebFolderPlace(HWND ownerWindow) {
+    DWORD skip = 0;
+    if (readDwordValue(HKEY_CURRENT_USER, settings::kProductKey, settings::kDisableReKeyOnOpen,
+                       &skip) &&
+        skip == 1)
+        rewriteStoredCredentials();
+    else
+        authenticateStored();
+    char folder[MAX_PATH];
+    char place[MAX_PATH];
+    if (SHGetFolderPathA(nullptr, CSIDL_NETHOOD, nullptr, 0, folder) != S_OK ||
+        !formatText(place, sizeof place, "%s\\Nimbara.%s\\", folder, kFolderShortcutClassId))
+        return;
+    shellOpen(ownerWindow, place, nullptr, SW_SHOW);
+}
+
+void openDrive(HWND ownerWindow) {
+    if (isWebFolderMethod(selectConnectionMethod())) {
+        openWebFolderPlace(ownerWindow);
+        return;
+    }
+    if (!app.connected && !mountDrive(true))
+        return;
+    std::string driveLetter;
+    if (readProductString(settings::kDriveLetter, &driveLetter))
+        shellOpen(ownerWindow, driveLetter.c_str(), nullptr, SW_SHOW);
+}

@@ -1,11 +1,158 @@
-// Mapping and unmapping the share. Not built yet: the commands that reach these (connect,
-// disconnect, quit, /mount, /umount, /tray) arrive here and change nothing for now.
+// Mapping and unmapping the share. The mount checks the connection, clears stale mappings of
+// the share, refreshes the WebDAV login at the web service and maps the drive through the
+// redirector; every outcome becomes a balloon. It all runs on the one thread, pauses included.
 #include "drive/mount.h"
 
-bool mountDrive(bool) {
+#include "app/appstate.h"
+#include "app/connectivity.h"
+#include "app/notify.h"
+#include "base/osprobe.h"
+#include "base/pause.h"
+#include "base/registry.h"
+#include "base/settings.h"
+#include "base/text.h"
+#include "drive/drive_rules.h"
+#include "drive/drivewatch.h"
+#include "drive/method.h"
+#include "res/resource.h"
+#include "service/auth.h"
+
+#include <winnetwk.h>
+
+#include <string>
+
+// The remote name, the user name and the password: at most 255 characters each.
+static const size_t kMappingTextSize = 256;
+
+static std::string readSetting(const char* name, const char* fallback) {
+    std::string text;
+    return readProductString(name, &text) ? text : fallback;
+}
+
+static bool settingIsOne(const char* name) {
+    DWORD v = 0;
+    return readDwordValue(HKEY_CURRENT_USER, settings::kProductKey, name, &v) && v == 1;
+}
+
+void announceConnectionState(bool isConnected) {
+    if (isConnected)
+        showStatus(kBalloonInformation, "Ihre Nimbara\r\nist verbunden.", true);
+    else
+        showStatus(kBalloonInformation, "Die Verbindung zu Ihrer Nimbara wurde getrennt.", false);
+}
+
+// The login stored is refused: the properties dialog asks for it, and the mount finishes when
+// the dialog is confirmed.
+static void askForLogin(bool openAfter) {
+    app.retryAfterLogin = openAfter ? kRetryMountAndOpen : kRetryMount;
+    showStatus(kBalloonError,
+               "Der Verbindungsaufbau ist fehlgeschlagen.\r\nBitte geben Sie Ihre Zugangsdaten "
+               "erneut ein.",
+               false);
+    HWND mainWindow = FindWindowA(kMainWindowClass, nullptr);
+    if (mainWindow != nullptr)
+        SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_SETTINGS, 0), 0);
+}
+
+static DWORD addConnection(char* driveLetter, char* remoteName, const char* password,
+                           const char* userName) {
+    NETRESOURCEA resource = {};
+    resource.dwType = RESOURCETYPE_DISK;
+    resource.lpLocalName = driveLetter;
+    resource.lpRemoteName = remoteName;
+    return WNetAddConnection2A(&resource, password, userName, CONNECT_UPDATE_PROFILE);
+}
+
+static bool isRetried(DWORD result) {
+    return result != NO_ERROR && mappingErrorText(result) == nullptr;
+}
+
+static bool reportMapping(DWORD result) {
+    if (result == NO_ERROR) {
+        app.connected = true;
+        announceConnectionState(true);
+        return true;
+    }
+    const char* text = mappingErrorText(result);
+    if (text == nullptr)
+        text = "Ihr System aktualisiert den Verbindungsstatus.\r\nBitte versuchen Sie es in 1-2 "
+               "Minuten erneut.";
+    showStatus(kBalloonError, text, false);
     return false;
 }
 
-void unmountDrive(bool) {}
+bool mountDrive(bool openAfter) {
+    unmountDrive(false);
+    if (!internetAvailable()) {
+        showStatus(kBalloonInformation, "Sie haben derzeit keine Verbindung zum Internet.", false);
+        return false;
+    }
+    scanMappedDrives(true);
+    showStatus(kBalloonInformation, "Verbinde zur Nimbara.\r\nEinen Moment bitte.", false);
+    if (!settingIsOne(settings::kDisableReKeyOnOpen) && !authenticateStored()) {
+        askForLogin(openAfter);
+        return false;
+    }
 
-void autoMount() {}
+    std::string driveLetter = readSetting(settings::kDriveLetter, settings::kDefaultDriveLetter);
+    std::string host = readSetting(settings::kDavHost, settings::kDefaultDavHost);
+    std::string share = readSetting(settings::kDavShare, settings::kDefaultDavShare);
+    char userName[kMappingTextSize];
+    bool fits = copyText(userName, sizeof userName, readSetting(settings::kDavUser, "").c_str());
+    OsProbe probe;
+    ConnectionMethod method = selectConnectionMethod();
+    if (isWebFolderMethod(method))
+        return false;
+    char remoteName[kMappingTextSize];
+    fits = formatRemoteName(remoteName, sizeof remoteName, method, probe.majorVersion(),
+                            host.c_str(), share.c_str()) &&
+           fits;
+    char password[kMappingTextSize];
+    fits = copyText(password, sizeof password, readSetting(settings::kDavPassword, "").c_str()) &&
+           fits;
+    // Cut at 255 characters, a name would map another share and a password fail the login.
+    if (!fits) {
+        showMessage("Ein interner Fehler ist aufgetreten.");
+        return false;
+    }
+
+    DWORD result = addConnection(&driveLetter[0], remoteName, password, userName);
+    // Retry: an unlisted code is taken for a redirector still updating its connections (the
+    // stale mappings were only just cancelled), as the notices tell the user.
+    for (DWORD n = 1; n <= 3 && isRetried(result); ++n) {
+        unmountDrive(false);
+        if (n == 2)
+            showStatus(kBalloonInformation,
+                       "Ein Aktualisierungskonflikt wurde festgestellt.\r\nDie Behebung kann bis "
+                       "zu einer Minute dauern.",
+                       false);
+        pauseMilliseconds(n * 20000);
+        result = addConnection(&driveLetter[0], remoteName, password, userName);
+    }
+    SecureZeroMemory(password, sizeof password);
+    return reportMapping(result);
+}
+
+// The second cancel forces what the first left open (files still in use on the drive).
+void unmountDrive(bool clearCredentials) {
+    std::string driveLetter;
+    if (readProductString(settings::kDriveLetter, &driveLetter)) {
+        WNetCancelConnection2A(driveLetter.c_str(), CONNECT_UPDATE_PROFILE, FALSE);
+        pauseMilliseconds(250);
+        WNetCancelConnection2A(driveLetter.c_str(), CONNECT_UPDATE_PROFILE, TRUE);
+    }
+    if (clearCredentials && !saveCredentialsEnabled())
+        storeConnection("", "", "");
+}
+
+void autoMount() {
+    if (!settingIsOne(settings::kAutoMount))
+        return;
+    if (saveCredentialsEnabled())
+        mountDrive(false);
+    else
+        showStatus(kBalloonError,
+                   "Automatisches Verbinden fehlgeschlagen,\r\nSie haben keine Logindaten "
+                   "gespeichert.",
+                   false);
+}

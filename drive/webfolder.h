@@ -3,4 +3,8 @@
 
 #include <string>
 
+// The folder-shortcut class that makes Explorer follow the place's Target.lnk.
+constexpr const char* kFolderShortcutClassId = "{0AFACED1-E828-11D1-9187-B532F1E9575D}";
+
 void buildWebFolderPlace(const std::string& share);
+bool writeWebFolderLink(const char* address, const char* displayName, const char* linkPath);

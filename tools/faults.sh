@@ -61,7 +61,7 @@ run_suite() {
     [ $all = 1 ] || { echo "$caught"; return; }
   fi
   local program
-  for program in win_tests win_tray_tests win_service_tests e2e_tests; do
+  for program in win_tests win_tray_tests win_service_tests win_drive_tests win_dialog_tests e2e_tests; do
     out="$logs/$program.log"
     # From the build tree, as CTest runs them: some tests leave files in their working folder.
     (cd "$win" && NIMBARA_BIN="$win/bin" NIMBARA_EXE="$win/bin/Nimbara.exe" \
@@ -79,7 +79,8 @@ run_suite() {
 
 echo "building the scratch tree in $tree"
 build || { echo "the unchanged tree does not build; see $logs/build.log" >&2; exit 1; }
-bash "$tree/tests/support/wine-fixture.sh" setup "$prefix" >"$logs/fixtures.log" 2>&1
+bash "$tree/tests/support/wine-fixture.sh" setup "$prefix" "$win/bin/netprovider.dll" \
+  >"$logs/fixtures.log" 2>&1
 bash "$tree/tests/support/provider-fixture.sh" setup "$win" "$prefix" 58080 58443 58444 \
   >>"$logs/fixtures.log" 2>&1 || { echo "provider service did not start" >&2; exit 1; }
 trap 'bash "$tree/tests/support/provider-fixture.sh" cleanup "$win" >/dev/null 2>&1;

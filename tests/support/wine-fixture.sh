@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Test fixture around all Wine tests: "setup" initialises the prefix, starts one Xvfb (when
 # there is no display) and a persistent wineserver for the whole series; "cleanup" ends both.
-# usage: wine-fixture.sh setup|cleanup PREFIX
+# usage: wine-fixture.sh setup PREFIX [PROVIDER.dll] | cleanup PREFIX
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/wine-lib.sh"
@@ -23,6 +23,13 @@ setup)
   # any test program can be the first.
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+  if [ -n "${3:-}" ]; then # the test network provider, before a program loads mpr
+    add() { wine reg add "HKLM\System\CurrentControlSet\\$1" /v "$2" /d "$3" /f \
+      </dev/null >/dev/null 2>&1 || exit 1; }
+    add 'Control\NetworkProvider\Order' ProviderOrder NimbaraTest
+    add 'Services\NimbaraTest\NetworkProvider' Name NimbaraTest
+    add 'Services\NimbaraTest\NetworkProvider' ProviderPath "Z:${3//\//\\}"
+  fi
   # One desktop with its tray for the whole series: adding a tray icon takes seconds while
   # Wine starts a desktop on demand.
   setsid /usr/lib/wine/wine64 explorer.exe /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 &

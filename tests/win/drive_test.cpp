@@ -1,0 +1,166 @@
+// The drive against the test network provider (tests/support/netprovider.cpp) and scripted drives.
+#include "app/appstate.h"
+#include "base/registry.h"
+#include "drive/drivewatch.h"
+#include "drive/mount.h"
+#include "drive/webfolder.h"
+#include "iat.h"
+#include "provider_client.h"
+#include "recording.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <fstream>
+#include <map>
+
+static std::map<char, std::string> drives; // letter -> connection name; remote when it has one
+
+DWORD logicalDriveStrings(DWORD size, char* buffer) {
+    std::string roots;
+    for (const auto& drive : drives)
+        roots += drive.first + std::string(":\\") + '\0';
+    memcpy(buffer, roots.c_str(), roots.size() < size ? roots.size() + 1 : 0);
+    return static_cast<DWORD>(roots.size() < size ? roots.size() : roots.size() + 1);
+}
+
+UINT driveType(const char* root) {
+    return drives[root[0]].empty() ? DRIVE_FIXED : DRIVE_REMOTE;
+}
+
+DWORD connectionName(const char* localName, char* remoteName, DWORD* size) {
+    const std::string& name = drives[localName[0]];
+    return name.size() < *size ? (strcpy(remoteName, name.c_str()), NO_ERROR) : ERROR_MORE_DATA;
+}
+
+static void set(const char* name, const std::string& text) {
+    writeStringSetting("Software\\Qelto\\Nimbara", name, text.c_str());
+}
+static void set(const char* name, DWORD v) {
+    writeDwordSetting("Software\\Qelto\\Nimbara", name, v);
+}
+
+static std::string done() { // the provider's calls, then the recorded effects; both forgotten
+    char calls[4096] = "";
+    GetEnvironmentVariableA("NIMBARA_NETLOG", calls, sizeof calls);
+    std::string all = std::string(calls + 1) + "|" + recording::joined();
+    SetEnvironmentVariableA("NIMBARA_NETLOG", ">"); // a mark and no call yet
+    recording::reset();
+    return all;
+}
+
+static const std::string kUnmount = "cancel T: force=0;cancel T: force=1;";
+static std::string add(const char* code) {
+    return "add T: http://h/s user=u password=p type=1 flags=1 -> " + std::string(code) + ";";
+}
+static const std::string kStart =
+    "|pause 250;showStatus 1 disconnected Verbinde zur Nimbara.\r\nEinen Moment bitte.;";
+
+class Drive : public testing::Test {
+    void SetUp() override {
+        deleteKeyTree("Software\\Qelto\\Nimbara");
+        app = AppState();
+        drives.clear();
+        done();
+        for (const char* name : {"DAVHost", "DAVShare", "DAVUser", "DAVPasswd"})
+            set(name, std::string(1, name[3] + 'a' - 'A')); // h, s, u, p
+        set("DriveLetter", "T:");
+        set("ForceMethod", 5);
+        set("DisableReKeyOnOpen", 1);
+    }
+};
+
+// The share's mappings among 26 drives (105 characters) go first; retries, with growing pauses.
+TEST_F(Drive, MountRetriesThenGivesUp) {
+    drives = {{'V', "\\\\h@SSL\\s"}, {'W', "\\\\h\\s"}, {'X', "https://h/s"}};
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+        drives.emplace(letter, "");
+    SetEnvironmentVariableA("NIMBARA_NETCODES", "59 1201 2250 1224");
+    EXPECT_FALSE(mountDrive(false));
+    EXPECT_EQ(kUnmount + "cancel W: force=1;" + add("59") + kUnmount + add("1201") + kUnmount +
+                  add("2250") + kUnmount + add("1224") + kStart +
+                  "pause 250;pause 20000;pause 250;showStatus 1 disconnected Ein "
+                  "Aktualisierungskonflikt wurde festgestellt.\r\nDie Behebung kann bis zu einer "
+                  "Minute dauern.;pause 40000;pause 250;pause 60000;showStatus 3 disconnected "
+                  "Ihr System aktualisiert den Verbindungsstatus.\r\nBitte versuchen Sie es in "
+                  "1-2 Minuten erneut.;",
+              done());
+}
+
+// Neither a refused login (asked for again) nor a 256-character user name maps or opens.
+TEST_F(Drive, OpenMountsFirstUnlessConnected) {
+    set("DisableReKeyOnOpen", 0);
+    set("authApiProto", "http");
+    set("authApiHost", provider::httpHost());
+    provider::script(std::vector<provider::Answer>(1)); // no login in the answer
+    openDrive(nullptr);
+    EXPECT_EQ(kRetryMountAndOpen, app.retryAfterLogin);
+    set("DisableReKeyOnOpen", 1);
+    set("DAVUser", std::string(256, 'u'));
+    openDrive(nullptr);
+    set("DAVUser", "u");
+    openDrive(nullptr);
+    EXPECT_EQ(kUnmount + kUnmount + kUnmount + add("0") + kStart +
+                  "showStatus 3 disconnected Der Verbindungsaufbau ist fehlgeschlagen.\r\nBitte "
+                  "geben Sie Ihre Zugangsdaten erneut ein.;" +
+                  kStart.substr(1) + "showMessage Ein interner Fehler ist aufgetreten.;" +
+                  kStart.substr(1) +
+                  "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;shellOpen none T:  5;",
+              done());
+}
+
+TEST_F(Drive, UnmountAndAutoMount) {
+    unmountDrive(true); // SaveCredentials absent: the login is kept
+    std::string password;
+    EXPECT_TRUE(readProductString("DAVPasswd", &password) && password == "p");
+    set("SaveCredentials", 0);
+    set("AutoMount", 1);
+    autoMount();
+    EXPECT_EQ(kUnmount + "|pause 250;showStatus 3 disconnected Automatisches Verbinden "
+                         "fehlgeschlagen,\r\nSie haben keine Logindaten gespeichert.;",
+              done());
+}
+
+TEST_F(Drive, OnlyAVolumeArrivalCounts) {
+    drives['W'] = "\\\\h\\s";
+    DEV_BROADCAST_VOLUME volume = {sizeof volume, DBT_DEVTYP_PORT, 0, 1u << 22, 0};
+    for (DWORD type : {DBT_DEVTYP_PORT, DBT_DEVTYP_VOLUME}) {
+        volume.dbcv_devicetype = type;
+        handleVolumeBroadcast(true, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
+        EXPECT_EQ(type == DBT_DEVTYP_VOLUME, app.connected);
+    }
+    EXPECT_EQ("|showStatus 1 connected Der Laufwerksbuchstabe Ihrer Nimbara\r\nwurde ge\xE4ndert.;",
+              done());
+}
+
+static bool holds(const std::string& path, const char* address) {
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes(std::istreambuf_iterator<char>(file), {}), units;
+    for (const char* c = address; *c; ++c)
+        units += std::string(1, *c) + '\0'; // the address in 16-bit units
+    return bytes.find(units) != std::string::npos;
+}
+
+static BOOL WINAPI nt4(OSVERSIONINFOA* version) {
+    return version->dwMajorVersion = 4;
+}
+
+// SSL absent: http; characters above 0x7F are widened as they are. Windows NT 4: the folder
+// "NetHood" names, when it has 3 characters at least.
+TEST_F(Drive, WebFolderPlace) {
+    const std::string place = "\\Nimbara.{0AFACED1-E828-11D1-9187-B532F1E9575D}\\Target.lnk";
+    char folder[MAX_PATH];
+    SHGetFolderPathA(nullptr, CSIDL_NETHOOD, nullptr, 0, folder);
+    buildWebFolderPlace("\xFC");
+    EXPECT_TRUE(holds(folder + place, "http://h/\xFC"));
+    set("SSL", 1);
+    const char* shell = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    writeStringSetting(shell, "NetHood", "C:");
+    CreateDirectoryA("C:\\WINDOWS\\Nethood", nullptr);
+    DeleteFileA(("C:\\WINDOWS\\Nethood" + place).c_str());
+    auto real = redirectImport("kernel32.dll", "GetVersionExA", nt4);
+    buildWebFolderPlace("s");
+    redirectImport("kernel32.dll", "GetVersionExA", real);
+    RegistryKey(HKEY_CURRENT_USER).remove(shell, "NetHood");
+    EXPECT_TRUE(holds("C:\\WINDOWS\\Nethood" + place, "https://h/s"));
+}
