@@ -181,7 +181,7 @@ TEST_F(Dialog, LoginOnThePage) {
                       text(shownPage(frame), 1006));
             EXPECT_TRUE(shown(GetDlgItem(shownPage(frame), 1061)));
             EXPECT_EQ("--++annaportal", login(frame, "portal", ""));
-            setString("authApiHost", provider::httpHost());
+            setString("authApiHost", provider::host("http"));
             EXPECT_EQ("--++annawrong", login(frame, "wrong", "Status: 200\r\n"));
             EXPECT_EQ("++--",
                       login(frame, "portal", "Name: dav\r\nPassword: p\r\nShare: s\r\n", IDOK));

@@ -91,7 +91,7 @@ TEST_F(Drive, MountRetriesThenGivesUp) {
 TEST_F(Drive, OpenMountsFirstUnlessConnected) {
     set("DisableReKeyOnOpen", 0);
     set("authApiProto", "http");
-    set("authApiHost", provider::httpHost());
+    set("authApiHost", provider::host("http"));
     provider::script(std::vector<provider::Answer>(1)); // no login in the answer
     openDrive(nullptr);
     EXPECT_EQ(kRetryMountAndOpen, app.retryAfterLogin);
