@@ -34,14 +34,9 @@ set(NIMBARA_COMMAND_SOURCES service/rekey.cpp)
 add_library(nimbara_commands OBJECT ${NIMBARA_COMMAND_SOURCES})
 nimbara_target_setup(nimbara_commands)
 
-# Entry points whose work later parts of the client fill; the tests of the main window link
-# recording versions instead.
+# The drive: mounting, the drive watch and opening, the web-folder place. The tests of the main
+# window link recording versions instead.
 set(NIMBARA_DRIVE_SOURCES drive/mount.cpp drive/drivewatch.cpp drive/webfolder.cpp)
-set(NIMBARA_ENTRYPOINT_SOURCES
-  ${NIMBARA_DRIVE_SOURCES})
-add_library(nimbara_entrypoints OBJECT ${NIMBARA_ENTRYPOINT_SOURCES})
-nimbara_target_setup(nimbara_entrypoints)
-# The drive on its own, for the drive tests (they link a recording properties dialog).
 add_library(nimbara_drive OBJECT ${NIMBARA_DRIVE_SOURCES})
 nimbara_target_setup(nimbara_drive)
 
@@ -86,7 +81,7 @@ target_include_directories(nimbara_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${N
 # cmake/win32-thread-model.sh) and the runtime pieces of base/runtime.cpp.
 add_executable(Nimbara WIN32 app/main.cpp base/runtime.cpp
   ${NIMBARA_PORTABLE_SOURCES} ${NIMBARA_CORE_SOURCES} ${NIMBARA_COMMAND_SOURCES}
-  ${NIMBARA_ENTRYPOINT_SOURCES} ${NIMBARA_DIALOG_SOURCES} ${NIMBARA_SEAM_SOURCES}
+  ${NIMBARA_DRIVE_SOURCES} ${NIMBARA_DIALOG_SOURCES} ${NIMBARA_SEAM_SOURCES}
   $<TARGET_OBJECTS:nimbara_resources>)
 nimbara_target_setup(Nimbara)
 target_compile_options(Nimbara PRIVATE -Os -ffunction-sections -fdata-sections)
