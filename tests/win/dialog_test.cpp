@@ -6,6 +6,7 @@
 #include "base/registry.h"
 #include "deployment.h"
 #include "provider_client.h"
+#include "dialog_driver.h"
 #include "recording.h"
 #include "ui/properties/frame.h"
 
@@ -14,65 +15,9 @@
 
 #include <functional>
 
+using namespace dialogtest;
+
 namespace {
-
-std::vector<std::function<void(HWND frame)>> steps;
-size_t nextStep = 0;
-
-void CALLBACK runStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (app.propertiesWindow != nullptr && nextStep < steps.size())
-        steps[nextStep++](app.propertiesWindow);
-}
-// Opens the dialog on startPage and runs the steps, one per tick; returns its result.
-INT_PTR run(int startPage, decltype(steps) script) {
-    steps = std::move(script);
-    nextStep = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 30, runStep);
-    app.propertiesStartPage = startPage;
-    app.propertiesOpen = true;
-    INT_PTR result = showPropertiesDialog(app.mainWindow);
-    KillTimer(nullptr, timer);
-    EXPECT_FALSE(app.propertiesOpen || app.propertiesWindow);
-    EXPECT_EQ(kPageUsed, app.propertiesStartPage);
-    return result;
-}
-void press(HWND frame, int id) {
-    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-}
-std::string text(HWND window, int id) {
-    char buffer[512] = "";
-    GetDlgItemTextA(window, id, buffer, sizeof buffer);
-    return buffer;
-}
-// By the window's own style: the first step may run before the dialog is on screen.
-bool shown(HWND window) {
-    return (GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-// The pages are the frame's only children without an id.
-HWND shownPage(HWND frame) {
-    HWND page = GetWindow(frame, GW_CHILD);
-    while (page != nullptr && (GetDlgCtrlID(page) != 0 || !shown(page)))
-        page = GetWindow(page, GW_HWNDNEXT);
-    return page;
-}
-DWORD saveCredentials() {
-    DWORD value = 99; // absent
-    readDwordValue(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", "SaveCredentials", &value);
-    return value;
-}
-void setString(const char* name, const std::string& value) {
-    writeStringSetting("Software\\Qelto\\Nimbara", name, value.c_str());
-}
-
-class Dialog : public testing::Test {
-protected:
-    void SetUp() override {
-        app = AppState();
-        app.instance = GetModuleHandleA(nullptr);
-        app.mainWindow = GetDesktopWindow(); // an owner for the drive calls
-        recording::reset();
-    }
-};
 
 // Without a chosen tab it opens on Login; a second request brings it back on General.
 TEST_F(Dialog, OpensOnLoginAndComesForwardOnGeneral) {
