@@ -130,6 +130,11 @@ bool mountDrive(bool openAfter) {
         result = addConnection(&driveLetter[0], remoteName, password, userName);
     }
     SecureZeroMemory(password, sizeof password);
+    // Keep the letter the drive went to: opening and disconnecting read only a stored letter,
+    // so a first connection under the default would be neither opened nor ever disconnected.
+    std::string stored;
+    if (result == NO_ERROR && !readProductString(settings::kDriveLetter, &stored))
+        storeDriveLetter(driveLetter.c_str());
     return reportMapping(result);
 }
 

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -129,6 +132,86 @@ TEST_F(Client, RekeyForwardedRefreshesTheStoredLogin) {
     std::vector<provider::Request> requests = provider::requests();
     ASSERT_EQ(1u, requests.size());
     EXPECT_NE(std::string::npos, requests[0].path.find("username=stored-user&password=stored-pw"));
+}
+
+std::string readFile(const std::string& path) {
+    std::string text;
+    if (FILE* file = fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;)
+            text.append(buffer, n);
+        fclose(file);
+    }
+    return text;
+}
+
+// Top-level windows of other programs whose title has the text (Explorer showing the drive).
+bool windowTitled(const char* part) {
+    struct Search {
+        const char* part;
+        bool found;
+    } search = {part, false};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            Search* s = reinterpret_cast<Search*>(data);
+            char title[256] = "";
+            GetWindowTextA(window, title, sizeof title);
+            s->found = s->found || strstr(title, s->part) != nullptr;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The main job from a fresh registry: a double click on the tray icon finds no login, so the
+// dialog opens on Login; with the portal login typed and OK pressed the client logs in, maps
+// the share through the network provider and opens the drive. The provider's demo mode lets
+// the letter stand in for a folder, so Explorer has something to show.
+TEST_F(Client, ConnectAsksForTheLoginThenMapsAndOpens) {
+    provider::reset();
+    provider::Answer answer;
+    answer.body = provider::fieldAnswer(
+        {{"Status", "200"}, {"Name", "dav-user"}, {"Password", "dav-pw"}, {"Share", "share"}});
+    provider::Answer refused;
+    refused.body = provider::fieldAnswer({{"Status", "401"}});
+    provider::script({refused, answer, answer}); // the stored login, the portal login, the stored
+    setProductValue("authApiProto", REG_SZ, std::string("https", 6));
+    setProductValue("authApiHost", REG_SZ, provider::httpsHost() + '\0');
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    std::string netlog = std::string(temp) + "nimbara-netlog.txt";
+    DeleteFileA(netlog.c_str());
+    SetEnvironmentVariableA("NIMBARA_NETLOGFILE", netlog.c_str());
+    SetEnvironmentVariableA("NIMBARA_NETDEMO", getenv("NIMBARA_DEMO_DRIVE"));
+
+    startInstance("/tray");
+    ASSERT_TRUE(control::postTray(WM_LBUTTONDBLCLK));
+    bool opened = control::waitForProperties(kTimeout);
+    Sleep(500); // painted
+    control::saveScreenshot("connect-1-login");
+    ASSERT_TRUE(opened);
+    HWND name = control::findControl(control::findProperties(), 1008);
+    EXPECT_TRUE(name != nullptr && IsWindowVisible(name)); // opened on the Login page
+    EXPECT_EQ(1u, provider::requests().size());            // the empty stored login, refused
+    ASSERT_TRUE(control::enterLogin("portal-user", "portal-pw"));
+
+    DWORD start = GetTickCount();
+    while (!windowTitled("T:") && GetTickCount() - start < kTimeout)
+        Sleep(200);
+    Sleep(500);
+    control::saveScreenshot("connect-2-opened");
+    EXPECT_TRUE(windowTitled("T:"));
+    std::string log = readFile(netlog);
+    EXPECT_NE(std::string::npos, log.find("add T: ")) << log;
+    EXPECT_NE(std::string::npos, log.find("user=dav-user password=dav-pw")) << log;
+    EXPECT_EQ(std::string("dav-user", 9), productValue("DAVUser"));
+    std::vector<provider::Request> requests = provider::requests();
+    ASSERT_EQ(3u, requests.size()); // then the portal login and the refresh before the mapping
+    EXPECT_NE(std::string::npos, requests[1].path.find("portal-user"));
+    EXPECT_NE(std::string::npos, requests[2].path.find("dav-user"));
+    ASSERT_TRUE(control::sendCommand(4006)); // "&Beenden" disconnects
+    EXPECT_TRUE(control::waitForNoClient(kTimeout));
+    EXPECT_NE(std::string::npos, readFile(netlog).find("cancel T:")) << readFile(netlog);
 }
 
 } // namespace

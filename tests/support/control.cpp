@@ -2,15 +2,21 @@
 #include "control.h"
 
 #include <cstdlib>
+#include <vector>
 
 namespace control {
 
-std::string clientPath() {
-    const char* exe = getenv("NIMBARA_EXE");
-    std::string path = exe ? std::string("Z:") + exe : std::string();
+// A Linux path from the environment as Wine's drive Z: sees it; empty when the variable is unset.
+static std::string windowsPath(const char* variable) {
+    const char* value = getenv(variable);
+    std::string path = value ? std::string("Z:") + value : std::string();
     for (char& c : path)
         c = c == '/' ? '\\' : c;
     return path;
+}
+
+std::string clientPath() {
+    return windowsPath("NIMBARA_EXE");
 }
 
 HANDLE start(const std::string& arguments) {
@@ -69,6 +75,96 @@ bool sendCommand(WORD command) {
 bool postTray(UINT mouseMessage) {
     HWND window = findClient();
     return window != nullptr && PostMessageA(window, WM_USER + 101, 1, mouseMessage) != 0;
+}
+
+HWND findProperties() {
+    return FindWindowA("#32770", "Eigenschaften Ihrer Nimbara");
+}
+
+bool waitForProperties(DWORD timeoutMs) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start <= timeoutMs; Sleep(50))
+        if (findProperties() != nullptr)
+            return true;
+    return false;
+}
+
+HWND findControl(HWND root, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } search = {id, nullptr};
+    EnumChildWindows(
+        root,
+        [](HWND child, LPARAM data) -> BOOL {
+            Search* s = reinterpret_cast<Search*>(data);
+            if (GetDlgCtrlID(child) == s->id)
+                s->found = child;
+            return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool enterLogin(const std::string& name, const std::string& password) {
+    HWND dialog = findProperties();
+    HWND nameField = findControl(dialog, 1008), passwordField = findControl(dialog, 1003);
+    if (nameField == nullptr || passwordField == nullptr)
+        return false;
+    // As typed: the page takes a change notice of its edit fields for the user's input.
+    SendMessageA(nameField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    SendMessageA(passwordField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password.c_str()));
+    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) != 0;
+}
+
+bool saveScreenshot(const std::string& name) {
+    std::string folder = windowsPath("NIMBARA_SCREENSHOTS");
+    if (folder.empty())
+        return false;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    HDC screen = GetDC(nullptr);
+    int width = GetDeviceCaps(screen, HORZRES), height = GetDeviceCaps(screen, VERTRES);
+    BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                      &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    bool copied = bitmap != nullptr && BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    // The desktop's own picture holds no window: paint each shown one over it, lowest first.
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            if (IsWindowVisible(window))
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    for (auto window = windows.rbegin(); copied && window != windows.rend(); ++window) {
+        RECT r;
+        HDC source = GetWindowDC(*window);
+        if (GetWindowRect(*window, &r))
+            BitBlt(memory, r.left, r.top, r.right - r.left, r.bottom - r.top, source, 0, 0,
+                   SRCCOPY);
+        ReleaseDC(*window, source);
+    }
+    DWORD imageSize = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height);
+    BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info + imageSize), 0,
+                             0, static_cast<DWORD>(sizeof file + sizeof info)};
+    HANDLE out = copied ? CreateFileA((folder + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0,
+                                      nullptr, CREATE_ALWAYS, 0, nullptr)
+                        : INVALID_HANDLE_VALUE;
+    DWORD written = 0;
+    bool saved = out != INVALID_HANDLE_VALUE &&
+                 WriteFile(out, &file, sizeof file, &written, nullptr) &&
+                 WriteFile(out, &info, sizeof info, &written, nullptr) &&
+                 WriteFile(out, bits, imageSize, &written, nullptr);
+    if (out != INVALID_HANDLE_VALUE)
+        CloseHandle(out);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    ReleaseDC(nullptr, screen);
+    return saved;
 }
 
 } // namespace control

@@ -22,4 +22,14 @@ bool sendCommand(WORD command);
 // Posted, not sent: the tray menu runs a modal loop inside the client's handler.
 bool postTray(UINT mouseMessage);
 
+// The client's properties dialog, when it is open.
+HWND findProperties();
+bool waitForProperties(DWORD timeoutMs);
+// The control with the id anywhere below root (the dialog's pages are its children).
+HWND findControl(HWND root, int id);
+// Types the portal login into the open dialog's Login page and presses OK, as a user would.
+bool enterLogin(const std::string& name, const std::string& password);
+// The whole screen as a 24-bit BMP into NIMBARA_SCREENSHOTS (a Linux folder), as name.bmp.
+bool saveScreenshot(const std::string& name);
+
 } // namespace control

@@ -3,6 +3,8 @@
 //   nimctl gone SECONDS       wait until no client window exists
 //   nimctl command ID         send WM_COMMAND with the id to the running client
 //   nimctl tray MESSAGE       post the tray callback with a mouse message number
+//   nimctl login NAME PASSWORD  type the login into the open dialog's Login page and press OK
+//   nimctl dialog SECONDS     wait until the properties dialog is open
 #include "control.h"
 
 #include <cstdio>
@@ -10,8 +12,11 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
+    if (argc == 4 && strcmp(argv[1], "login") == 0)
+        return control::enterLogin(argv[2], argv[3]) ? 0 : 1;
     if (argc != 3) {
-        fprintf(stderr, "usage: nimctl wait|gone|command|tray VALUE\n");
+        fprintf(stderr,
+                "usage: nimctl wait|gone|command|tray|dialog VALUE | login NAME PASSWORD\n");
         return 2;
     }
     unsigned long value = strtoul(argv[2], nullptr, 10);
@@ -19,6 +24,7 @@ int main(int argc, char** argv) {
                 : strcmp(argv[1], "gone") == 0    ? control::waitForNoClient(value * 1000)
                 : strcmp(argv[1], "command") == 0 ? control::sendCommand(static_cast<WORD>(value))
                 : strcmp(argv[1], "tray") == 0    ? control::postTray(static_cast<UINT>(value))
+                : strcmp(argv[1], "dialog") == 0  ? control::waitForProperties(value * 1000)
                                                   : (fprintf(stderr, "unknown action\n"), false);
     return done ? 0 : 1;
 }

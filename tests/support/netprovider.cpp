@@ -1,16 +1,71 @@
 // The test network provider, loaded by mpr into a program that maps a drive: it appends each
 // call with its arguments to the program's variable NIMBARA_NETLOG (none: no network, as under
-// Wine without a provider), answers a mapping with the next code of NIMBARA_NETCODES (none
-// left: success), and NPGetConnection for what it mapped.
+// Wine without a provider) and to the file NIMBARA_NETLOGFILE when one is named, answers a
+// mapping with the next code of NIMBARA_NETCODES (none left: success), and NPGetConnection for
+// what it mapped. With NIMBARA_NETDEMO naming a Linux folder it is the demo provider: Wine has
+// no WebDAV redirector, so a mapped letter stands in for that folder through Wine's mount
+// manager, and is removed again when the mapping is cancelled.
 #include <windows.h>
+#include <winioctl.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <map>
+#include <cstring>
 #include <string>
 
 static std::map<std::wstring, std::wstring> mapped; // local name -> remote name
 
+static bool recordInFile(const std::wstring& call) {
+    wchar_t path[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"NIMBARA_NETLOGFILE", path, MAX_PATH);
+    FILE* file = length > 0 && length < MAX_PATH ? _wfopen(path, L"ab") : nullptr;
+    if (file == nullptr)
+        return false;
+    fprintf(file, "%ls\n", call.c_str());
+    return fclose(file) == 0;
+}
+
+// Wine's own request to its mount manager: the layout of its drive definition in Wine 8.
+struct UnixDrive {
+    ULONG size, type, fsType;
+    DWORD serial;
+    ULONGLONG unixDevice;
+    WCHAR letter;
+    USHORT mountPointOffset, deviceOffset, labelOffset;
+};
+
+// Lets drive letter stand in for the demo folder (folder empty: removes the letter).
+static void standIn(const wchar_t* local, const char* folder) {
+    char request[sizeof(UnixDrive) + MAX_PATH] = {};
+    UnixDrive* drive = reinterpret_cast<UnixDrive*>(request);
+    size_t length = strlen(folder);
+    if (length >= MAX_PATH)
+        return;
+    drive->type = DRIVE_REMOTE;
+    drive->letter = static_cast<WCHAR>(towlower(local[0]));
+    drive->mountPointOffset = length > 0 ? sizeof(UnixDrive) : 0;
+    memcpy(request + sizeof(UnixDrive), folder, length);
+    drive->size = static_cast<ULONG>(sizeof(UnixDrive) + (length > 0 ? length + 1 : 0));
+    HANDLE manager =
+        CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD returned = 0;
+    DeviceIoControl(manager,
+                    CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS),
+                    request, drive->size, nullptr, 0, &returned, nullptr);
+    CloseHandle(manager);
+}
+
+static std::string demoFolder() {
+    char folder[MAX_PATH] = "";
+    DWORD length = GetEnvironmentVariableA("NIMBARA_NETDEMO", folder, MAX_PATH);
+    return length < MAX_PATH ? folder : "";
+}
+
 static bool record(const std::wstring& call) {
+    if (recordInFile(call) || !demoFolder().empty())
+        return true;
     wchar_t log[4096];
     DWORD length = GetEnvironmentVariableW(L"NIMBARA_NETLOG", log, 4096);
     return length > 0 && length < 4096 &&
@@ -37,12 +92,16 @@ EXPORT DWORD WINAPI NPAddConnection3(HWND, NETRESOURCEW* resource, LPWSTR passwo
         return ERROR_NO_NETWORK;
     if (code == NO_ERROR)
         mapped[resource->lpLocalName] = resource->lpRemoteName;
+    if (code == NO_ERROR && !demoFolder().empty())
+        standIn(resource->lpLocalName, demoFolder().c_str());
     return code;
 }
 
 EXPORT DWORD WINAPI NPCancelConnection(LPWSTR name, BOOL force) {
     if (!record(L"cancel " + std::wstring(name) + L" force=" + std::to_wstring(force) + L";"))
         return ERROR_NO_NETWORK;
+    if (!demoFolder().empty() && wcslen(name) == 2 && name[1] == L':')
+        standIn(name, "");
     return mapped.erase(name) > 0 ? NO_ERROR : ERROR_NOT_CONNECTED;
 }
 

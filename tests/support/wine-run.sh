@@ -10,6 +10,9 @@ shift
 nimbara_wine_env "$prefix"
 # Where the local provider service of this build keeps its script and request log.
 export NIMBARA_PROVIDER_STATE="${NIMBARA_PROVIDER_STATE:-$(dirname "$prefix")/provider-state}"
+# Screenshots kept as test artefacts, and the folder the demo network provider shows as a drive.
+export NIMBARA_SCREENSHOTS="${NIMBARA_SCREENSHOTS:-$(dirname "$prefix")/screenshots}"
+export NIMBARA_DEMO_DRIVE="${NIMBARA_DEMO_DRIVE:-$(dirname "$prefix")/demo-drive}"
 nimbara_wine_init
 nimbara_display || exit 1
 # The program's output goes through a file: a Wine process it starts in the background (a

@@ -111,13 +111,19 @@ TEST_F(Drive, OpenMountsFirstUnlessConnected) {
 
 TEST_F(Drive, UnmountAndAutoMount) {
     unmountDrive(true); // SaveCredentials absent: the login is kept
-    std::string password;
+    std::string password, letter;
     EXPECT_TRUE(readProductString("DAVPasswd", &password) && password == "p");
+    // With no letter stored, a failed mapping stores none; a successful one keeps its letter.
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", "DriveLetter");
+    SetEnvironmentVariableA("NIMBARA_NETCODES", "67");
+    EXPECT_FALSE(mountDrive(false) || readProductString("DriveLetter", &letter));
+    EXPECT_TRUE(mountDrive(false) && readProductString("DriveLetter", &letter) && letter == "T:");
+    done();
     set("SaveCredentials", 0);
     set("AutoMount", 1);
     autoMount();
-    EXPECT_EQ(kUnmount + "|pause 250;showStatus 3 disconnected Automatisches Verbinden "
-                         "fehlgeschlagen,\r\nSie haben keine Logindaten gespeichert.;",
+    EXPECT_EQ("|showStatus 3 disconnected Automatisches Verbinden fehlgeschlagen,\r\nSie haben "
+              "keine Logindaten gespeichert.;",
               done());
 }
 
