@@ -2,16 +2,20 @@
 # The README's run command: builds the shipped 32-bit Nimbara.exe and starts it with /tray
 # under Wine in a virtual desktop, as a user meets it at log-on, against the bundled local
 # provider service (tests/support/provider.py) with a demo account: the registry's endpoint
-# overrides point the client at it over HTTPS. With a display the desktop is
-# shown and the client runs until it is quit from its tray menu or Ctrl-C is pressed; without
-# one it runs under Xvfb, screenshots of the tray and of its menu are saved under
-# build/screenshots, and the client is stopped after that demo.
+# overrides point the client at it over HTTPS. Drives are mapped through the demo network
+# provider (tests/support/netprovider.cpp): Wine has no WebDAV redirector, so the mapped letter
+# stands in for a local folder with a few files. Each run starts from a fresh product key.
+# With a display the desktop is shown and the client runs until it is quit from its tray menu
+# or Ctrl-C is pressed; without one it runs under Xvfb and does the main job by itself: a
+# double click on the tray icon, the dialog on Login, the demo login typed, the drive connected
+# and opened; screenshots of each step are saved under build/screenshots, and the client is
+# stopped after that demo.
 set -eu -o pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 bash tools/install-deps.sh
 cmake --preset i686 >/dev/null
-cmake --build --preset i686 -j"$(nproc)" --target Nimbara nimctl certinstall
+cmake --build --preset i686 -j"$(nproc)" --target Nimbara nimctl certinstall netprovider
 
 source tests/support/wine-lib.sh
 nimbara_wine_env "$root/build/i686/run-prefix"
@@ -47,16 +51,25 @@ wineserver -p </dev/null >/dev/null 2>&1
 # The local provider service with its test CA trusted by this prefix, and the demo account.
 bash tests/support/provider-fixture.sh setup "$rundir" "$WINEPREFIX" 48080 48443 48444
 https_port=$(awk '$1 == "https" {print $2}' "$rundir/provider-state/ports")
+# The demo account: the first call (nothing stored yet) is refused, every later one logs in.
 cat >"$rundir/provider-state/script.json" <<'JSON'
-[{"status": 200, "body": "Status: 200\r\nName: demo-webdav\r\nPassword: demo-secret\r\nShare: demo\r\nQuota-Used-Bytes: 1073741824\r\nQuota-Total-Bytes: 10737418240\r\n"}]
+[{"status": 200, "body": "Status: 401\r\n"},
+ {"status": 200, "body": "Status: 200\r\nName: demo-webdav\r\nPassword: demo-secret\r\nShare: demo\r\nQuota-Used-Bytes: 1073741824\r\nQuota-Available-Bytes: 9663676416\r\nQuota-Total-Bytes: 10737418240\r\nQuota-Used-Pretty: 1 GB\r\nQuota-Available-Pretty: 9 GB\r\nQuota-Total-Pretty: 10 GB\r\nPackage-Name: Nimbara 10 GB\r\n"}]
 JSON
 product='HKCU\Software\Qelto\Nimbara'
+wine reg delete "$product" /f >/dev/null 2>&1 || true
 for api in authApi statApi; do
   wine reg add "$product" /v "${api}Proto" /d https /f >/dev/null 2>&1
   wine reg add "$product" /v "${api}Host" /d "127.0.0.1:$https_port" /f >/dev/null 2>&1
 done
-wine reg add "$product" /v DAVUser /d demo /f >/dev/null 2>&1
-wine reg add "$product" /v DAVPasswd /d demo-password /f >/dev/null 2>&1
+
+# The demo network provider and the folder its drive letter stands in for.
+nimbara_register_netprovider "$bin/netprovider.dll"
+export NIMBARA_NETDEMO="$rundir/demo-drive"
+mkdir -p "$NIMBARA_NETDEMO/Fotos"
+printf 'Willkommen bei Ihrer Nimbara.\r\n' >"$NIMBARA_NETDEMO/Willkommen.txt"
+printf 'Notizen\r\n' >"$NIMBARA_NETDEMO/Notizen.txt"
+rm -f "$WINEPREFIX/dosdevices/t:" # left by a demo that ended without disconnecting
 # The desktop "Default" is the one every program of this prefix uses, so nimctl finds the client.
 /usr/lib/wine/wine64 explorer.exe /desktop=Default,1024x768 "$bin/Nimbara.exe" /tray \
   </dev/null >/dev/null 2>&1 &
@@ -64,10 +77,20 @@ if ! wine "$bin/nimctl.exe" wait 60; then
   echo "Nimbara did not start" >&2
   exit 1
 fi
-echo "Nimbara is running in the tray of the Wine desktop."
+echo "Nimbara is running in the tray of the Wine desktop. Demo login: demo / demo-password."
 sleep 3
 if [ $headless = 1 ]; then
   screenshot tray
+  # The main job: a double click connects; with no login stored the dialog opens on Login.
+  wine "$bin/nimctl.exe" tray 515 # WM_LBUTTONDBLCLK
+  wine "$bin/nimctl.exe" dialog 60
+  sleep 2
+  screenshot login
+  wine "$bin/nimctl.exe" login demo demo-password
+  sleep 3 # the balloon follows the connection within about two seconds
+  screenshot connected
+  sleep 1
+  screenshot drive
   wine "$bin/nimctl.exe" tray 516 # WM_RBUTTONDOWN on the tray icon: the menu opens
   sleep 3
   screenshot tray-menu

@@ -145,21 +145,23 @@ std::string readFile(const std::string& path) {
     return text;
 }
 
-// Top-level windows of other programs whose title has the text (Explorer showing the drive).
+struct TitleSearch {
+    const char* part;
+    bool found;
+};
+
+BOOL CALLBACK matchTitle(HWND window, LPARAM data) {
+    TitleSearch* search = reinterpret_cast<TitleSearch*>(data);
+    char title[256] = "";
+    GetWindowTextA(window, title, sizeof title);
+    search->found = search->found || strstr(title, search->part) != nullptr;
+    return TRUE;
+}
+
+// A top-level window whose title has the text (Explorer showing the drive).
 bool windowTitled(const char* part) {
-    struct Search {
-        const char* part;
-        bool found;
-    } search = {part, false};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            Search* s = reinterpret_cast<Search*>(data);
-            char title[256] = "";
-            GetWindowTextA(window, title, sizeof title);
-            s->found = s->found || strstr(title, s->part) != nullptr;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TitleSearch search = {part, false};
+    EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

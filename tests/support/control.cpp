@@ -88,21 +88,28 @@ bool waitForProperties(DWORD timeoutMs) {
     return false;
 }
 
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+static BOOL CALLBACK matchControl(HWND child, LPARAM data) {
+    ControlSearch* search = reinterpret_cast<ControlSearch*>(data);
+    if (GetDlgCtrlID(child) == search->id)
+        search->found = child;
+    return search->found == nullptr;
+}
+
 HWND findControl(HWND root, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } search = {id, nullptr};
-    EnumChildWindows(
-        root,
-        [](HWND child, LPARAM data) -> BOOL {
-            Search* s = reinterpret_cast<Search*>(data);
-            if (GetDlgCtrlID(child) == s->id)
-                s->found = child;
-            return s->found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ControlSearch search = {id, nullptr};
+    EnumChildWindows(root, matchControl, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+static BOOL CALLBACK collectShown(HWND window, LPARAM list) {
+    if (IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
 }
 
 bool enterLogin(const std::string& name, const std::string& password) {
@@ -132,13 +139,7 @@ bool saveScreenshot(const std::string& name) {
     bool copied = bitmap != nullptr && BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
     // The desktop's own picture holds no window: paint each shown one over it, lowest first.
     std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-            if (IsWindowVisible(window))
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(collectShown, reinterpret_cast<LPARAM>(&windows));
     for (auto window = windows.rbegin(); copied && window != windows.rend(); ++window) {
         RECT r;
         HDC source = GetWindowDC(*window);

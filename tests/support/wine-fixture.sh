@@ -24,11 +24,7 @@ setup)
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1
   if [ -n "${3:-}" ]; then # the test network provider, before a program loads mpr
-    add() { wine reg add "HKLM\System\CurrentControlSet\\$1" /v "$2" /d "$3" /f \
-      </dev/null >/dev/null 2>&1 || exit 1; }
-    add 'Control\NetworkProvider\Order' ProviderOrder NimbaraTest
-    add 'Services\NimbaraTest\NetworkProvider' Name NimbaraTest
-    add 'Services\NimbaraTest\NetworkProvider' ProviderPath "Z:${3//\//\\}"
+    nimbara_register_netprovider "$3" || exit 1
   fi
   # One desktop with its tray for the whole series: adding a tray icon takes seconds while
   # Wine starts a desktop on demand.

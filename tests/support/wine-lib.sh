@@ -61,3 +61,12 @@ nimbara_start_xvfb() {
   echo "no free display for Xvfb" >&2
   return 1
 }
+
+# Registers a network provider DLL (a Linux path) in the prefix, before a program loads mpr:
+# drive mappings of Wine programs then reach it.
+nimbara_register_netprovider() {
+  local key='HKLM\System\CurrentControlSet'
+  wine reg add "$key\Control\NetworkProvider\Order" /v ProviderOrder /d NimbaraTest /f &&
+    wine reg add "$key\Services\NimbaraTest\NetworkProvider" /v Name /d NimbaraTest /f &&
+    wine reg add "$key\Services\NimbaraTest\NetworkProvider" /v ProviderPath /d "Z:${1//\//\\}" /f
+} </dev/null >/dev/null 2>&1
