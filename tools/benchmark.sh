@@ -33,7 +33,7 @@ client_class="QeltoNimbaraWindowsClient"
 quit_command=4006 # IDM_QUIT
 minimal_class="NimbaraBenchMinimalWindow"
 timed_targets=(Nimbara bench_launch minimal_exit minimal_window bench_auth bench_wininet
-  certinstall)
+  certinstall bench_connect netprovider)
 size_targets=(Nimbara minimal_exit)
 started=$SECONDS
 
@@ -256,6 +256,13 @@ curl_figures() {
 
 measure_calls bench_auth.exe || exit 1
 measure_calls bench_wininet.exe || exit 1
+# The connect command, with drive mappings going to the test network provider.
+nimbara_register_netprovider "$bin/netprovider.dll" || die "cannot register the network provider"
+(cd "$output_dir" && run_wine "$output_dir/bench_connect.exe.txt" $((120 + 20 * auth_runs)) \
+  "$bin/bench_connect.exe" "$https_port" "$auth_runs") || {
+  cat "$output_dir/bench_connect.exe.txt" >&2
+  die "bench_connect failed"
+}
 if command -v curl >/dev/null; then
   curl_http=$(curl_figures "http://127.0.0.1:$http_port$auth_path") || die "curl over HTTP failed"
   curl_https=$(curl_figures "https://127.0.0.1:$https_port$auth_path") ||
@@ -366,6 +373,29 @@ for protocol in http https; do
     "$(figures bench_auth.exe "$protocol" probe)"
   row "  (OS probe and registry reads; the calls above run with method 5)" "" "" ""
 done
+
+connect_figures() {
+  local median min max
+  read -r _ _ median _ min _ max _ < <(grep "^$1 median " "$output_dir/bench_connect.exe.txt")
+  echo "$median $min $max"
+}
+connect=$(connect_figures connect)
+outside=$(awk -v a="$(connect_figures auth)" -v b="$(connect_figures map)" 'BEGIN {
+  split(a, x, " "); split(b, y, " "); printf "%.2f %.2f %.2f\n", x[1] + y[1], x[2] + y[2], x[3] + y[3] }')
+own=$(awk -v a="$connect" -v p="$(connect_figures pause)" 'BEGIN {
+  split(a, x, " "); split(p, y, " "); printf "%.2f %.2f %.2f\n", x[1] - y[1], x[2] - y[2], x[3] - y[3] }')
+echo
+echo "Connect command: IDM_CONNECT until the mapping call returns (HTTPS, test network provider),"
+echo "$auth_runs rounds after two warm-ups; wall time in ms"
+row "" "median" "min" "max"
+time_row "bench_connect.exe, the client (IDM_CONNECT)" "$connect"
+time_row "  of which its own pauses (250 ms between cancels)" "$(connect_figures pause)"
+time_row "  without its pauses" "$own"
+time_row "authentication GET, bare WinINet" "$(connect_figures auth)"
+time_row "WNetAddConnection2A, bare" "$(connect_figures map)"
+time_row "sum of the two outside calls (sum of medians)" "$outside"
+row "ratio of medians, client to the outside calls" "$(ratio "$connect" "$outside")" "" ""
+row "ratio of medians, client without its pauses" "$(ratio "$own" "$outside")" "" ""
 
 parse=$(build/native/tools/bench/native/parse_bench) || die "parse_bench failed"
 read -r _ typical_bytes _ _ typical_ns _ typical_runs < <(grep '^typical ' <<<"$parse")
