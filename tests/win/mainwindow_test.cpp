@@ -174,4 +174,24 @@ TEST_F(MainWindow, TrayMenu) {
     }
 }
 
+// At start-up a drive found carrying the share is announced and taken as connected.
+TEST_F(MainWindow, StartUpAnnouncesADriveFoundMapped) {
+    DestroyWindow(window); // the client registers and makes its own
+    UnregisterClassA("QeltoNimbaraWindowsClient", app.instance);
+    for (bool found : {false, true}) {
+        recording::reset();
+        recording::scanFindsShare = found;
+        app.connected = false;
+        PostQuitMessage(0);
+        EXPECT_EQ(0, runClient(app.instance, ""));
+        DestroyWindow(app.mainWindow); // left by the quit message, which closed nothing
+        UnregisterClassA("QeltoNimbaraWindowsClient", app.instance);
+        EXPECT_EQ(found ? "scanMappedDrives false;showStatus 1 connected Ihre Nimbara\r\nist "
+                          "verbunden.;"
+                        : "scanMappedDrives false;",
+                  recording::joined());
+        EXPECT_EQ(found, app.connected);
+    }
+}
+
 } // namespace
