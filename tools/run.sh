@@ -91,6 +91,15 @@ if [ $headless = 1 ]; then
   screenshot connected
   sleep 1
   screenshot drive
+  # Every tab of the properties dialog, opened from the tray menu's "&Eigenschaften".
+  wine "$bin/nimctl.exe" command 4013
+  wine "$bin/nimctl.exe" dialog 30
+  for tab in 0:allgemein 1:login 2:einstellungen 3:update 4:info; do
+    wine "$bin/nimctl.exe" tab "${tab%%:*}"
+    sleep 2
+    screenshot "tab-${tab#*:}"
+  done
+  wine "$bin/nimctl.exe" tab -1
   wine "$bin/nimctl.exe" tray 516 # WM_RBUTTONDOWN on the tray icon: the menu opens
   sleep 3
   screenshot tray-menu

@@ -112,6 +112,31 @@ static BOOL CALLBACK collectShown(HWND window, LPARAM list) {
     return TRUE;
 }
 
+bool clickTab(int index) {
+    if (index < 0)
+        return PostMessageA(findProperties(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    HWND tabs = findControl(findProperties(), 1024);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(tabs, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, processId);
+    // The tab control writes the item's rectangle in its own process.
+    void* remote = process
+                       ? VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE)
+                       : nullptr;
+    RECT item = {};
+    bool found =
+        remote != nullptr &&
+        SendMessageA(tabs, 0x130A /* TCM_GETITEMRECT */, index, reinterpret_cast<LPARAM>(remote)) &&
+        ReadProcessMemory(process, remote, &item, sizeof item, nullptr);
+    if (remote != nullptr)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (process != nullptr)
+        CloseHandle(process);
+    LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    return found && PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+           PostMessageA(tabs, WM_LBUTTONUP, 0, at);
+}
+
 bool enterLogin(const std::string& name, const std::string& password) {
     HWND dialog = findProperties();
     HWND nameField = findControl(dialog, 1008), passwordField = findControl(dialog, 1003);

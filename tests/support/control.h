@@ -27,6 +27,8 @@ HWND findProperties();
 bool waitForProperties(DWORD timeoutMs);
 // The control with the id anywhere below root (the dialog's pages are its children).
 HWND findControl(HWND root, int id);
+// Clicks the tab of the open dialog with the index, as a user would.
+bool clickTab(int index);
 // Types the portal login into the open dialog's Login page and presses OK, as a user would.
 bool enterLogin(const std::string& name, const std::string& password);
 // The whole screen as a 24-bit BMP into NIMBARA_SCREENSHOTS (a Linux folder), as name.bmp.
