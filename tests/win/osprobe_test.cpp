@@ -27,8 +27,9 @@ void setDword(HKEY root, const char* subKey, const char* name, long v) {
 }
 
 // Runs the child under the Wine version name and reads what it wrote: major, minor and build
-// as Windows reports them, the same from the probe, the edition, 64-bit, the method.
-std::vector<long long> runChild(const char* version) {
+// as Windows reports them, the same from the probe, the edition, 64-bit, the method; and the
+// remote name it maps under.
+std::vector<long long> runChild(const char* version, std::string* remote) {
     writeStringSetting("Software\\Wine\\AppDefaults\\probe_child.exe", "Version", version);
     std::string line = std::string("Z:") + getenv("NIMBARA_BIN") + "/probe_child.exe probe.out";
     for (char& c : line)
@@ -45,9 +46,11 @@ std::vector<long long> runChild(const char* version) {
     deleteKeyTree("Software\\Wine\\AppDefaults\\probe_child.exe");
     std::vector<long long> seen;
     std::ifstream in("probe.out");
-    for (long long value; in >> value;)
+    for (long long value; seen.size() < 9 && in >> value;)
         seen.push_back(value);
     EXPECT_EQ(9u, seen.size()) << "probe_child.exe wrote nothing readable";
+    if (!(in >> *remote))
+        remote->clear(); // none under the web-folder methods
     seen.resize(9);
     return seen;
 }
@@ -58,20 +61,24 @@ struct Scenario {
     unsigned edition;
     long forceMethod, ssl, useBasicAuth, basicAuthLevel, disableOverClear;
     long method;
+    const char* remote;
 };
 
 // Wine runs 64-bit here, so even the 32-bit child sees AMD64 and no workstation is refined;
 // Wine 8 reports its "win7" as a 6.1 server, hence 1009.
 const Scenario kScenarios[] = {
-    {"nt40", 4, 0, 1006, kAbsent, kAbsent, kAbsent, kAbsent, kAbsent, 2},
-    {"win98", 4, 10, 1004, kAbsent, 0, kAbsent, kAbsent, kAbsent, 1},
-    {"win2k", 5, 0, 1011, 3, kAbsent, kAbsent, kAbsent, kAbsent, 3}, // forced
-    {"winxp", 5, 1, 1016, kAbsent, kAbsent, kAbsent, 2, 0, 3},
-    {"winxp", 5, 1, 1016, kAbsent, kAbsent, 1, 0, kAbsent, 5}, // no level check before Vista
-    {"winxp", 5, 1, 1016, kAbsent, kAbsent, 1, kAbsent, 1, 3}, // Basic blocked over HTTP
-    {"vista", 6, 0, 1029, kAbsent, kAbsent, 1, kAbsent, kAbsent, 6},
-    {"win2008", 6, 0, 1038, kAbsent, 0, 1, 1, kAbsent, 3},
-    {"win7", 6, 1, 1009, kAbsent, kAbsent, kAbsent, kAbsent, kAbsent, 4},
+    {"nt40", 4, 0, 1006, kAbsent, kAbsent, kAbsent, kAbsent, kAbsent, 2, ""},
+    {"win98", 4, 10, 1004, kAbsent, 0, kAbsent, kAbsent, kAbsent, 1, ""},
+    {"win2k", 5, 0, 1011, 3, kAbsent, kAbsent, kAbsent, kAbsent, 3, "http:\\\\h\\s"}, // forced
+    {"winxp", 5, 1, 1016, kAbsent, kAbsent, kAbsent, 2, 0, 3, "http:\\\\h\\s"},
+    {"winxp", 5, 1, 1016, 4, kAbsent, kAbsent, kAbsent, kAbsent, 4, "https:\\\\h\\s"},
+    {"winxp", 5, 1, 1016, kAbsent, kAbsent, 1, 0, kAbsent, 5,
+     "http:\\\\h\\s"}, // no level check before Vista
+    {"winxp", 5, 1, 1016, kAbsent, kAbsent, 1, kAbsent, 1, 3,
+     "http:\\\\h\\s"}, // Basic blocked over HTTP
+    {"vista", 6, 0, 1029, kAbsent, kAbsent, 1, kAbsent, kAbsent, 6, "https://h/s"},
+    {"win2008", 6, 0, 1038, kAbsent, 0, 1, 1, kAbsent, 3, "http://h/s"},
+    {"win7", 6, 1, 1009, kAbsent, kAbsent, kAbsent, kAbsent, kAbsent, 4, "https://h/s"},
 };
 
 TEST(OsProbe, EditionAndMethodUnderEachVersion) {
@@ -82,7 +89,9 @@ TEST(OsProbe, EditionAndMethodUnderEachVersion) {
         setDword(HKEY_LOCAL_MACHINE, kWebClient, "UseBasicAuth", s.useBasicAuth);
         setDword(HKEY_LOCAL_MACHINE, kWebClient, "BasicAuthLevel", s.basicAuthLevel);
         setDword(HKEY_CURRENT_USER, kInternet, "DisableBasicOverClearChannel", s.disableOverClear);
-        std::vector<long long> seen = runChild(s.version);
+        std::string remote;
+        std::vector<long long> seen = runChild(s.version, &remote);
+        EXPECT_EQ(s.remote, remote);
         EXPECT_EQ(s.major, seen[0]); // Wine took the setting
         EXPECT_EQ(s.minor, seen[1]);
         // The probe's version, build number with all its bits (98 keeps 4.10 in the high word).

@@ -1,7 +1,8 @@
 // Child program of the OS probe test: writes to the file named by its argument what Windows
 // reports under the version Wine was told to report to this program, what the probe made of
-// it, and the connection method chosen.
+// it, the connection method chosen and the remote name the mount would map under it.
 #include "base/osprobe.h"
+#include "drive/drive_rules.h"
 #include "drive/method.h"
 
 #include <windows.h>
@@ -16,9 +17,11 @@ int main(int argc, char** argv) {
     FILE* out = argc == 2 ? fopen(argv[1], "w") : nullptr;
     if (out == nullptr)
         return 1;
-    fprintf(out, "%lu %lu %lu %lu %lu %lu %lu %d %ld\n", os.dwMajorVersion, os.dwMinorVersion,
+    ConnectionMethod method = selectConnectionMethod();
+    char remote[64] = "";
+    formatRemoteName(remote, sizeof remote, method, probe.majorVersion(), "h", "s");
+    fprintf(out, "%lu %lu %lu %lu %lu %lu %lu %d %ld %s\n", os.dwMajorVersion, os.dwMinorVersion,
             os.dwBuildNumber, probe.majorVersion(), probe.minorVersion(), probe.buildNumber(),
-            probe.editionCode(), probe.is64Bit() ? 1 : 0,
-            static_cast<long>(selectConnectionMethod()));
+            probe.editionCode(), probe.is64Bit() ? 1 : 0, static_cast<long>(method), remote);
     return fclose(out) == 0 ? 0 : 1;
 }
