@@ -64,7 +64,8 @@ set(NIMBARA_RES_DIR ${CMAKE_BINARY_DIR}/res)
 add_custom_command(
   OUTPUT ${NIMBARA_RES_DIR}/nimbara.rc ${NIMBARA_RES_DIR}/connected.ico
          ${NIMBARA_RES_DIR}/not_connected.ico ${NIMBARA_RES_DIR}/success_mark.ico
-         ${NIMBARA_RES_DIR}/failure_mark.ico ${NIMBARA_RES_DIR}/nimbara.manifest
+         ${NIMBARA_RES_DIR}/failure_mark.ico ${NIMBARA_RES_DIR}/drive_connected.ico
+         ${NIMBARA_RES_DIR}/drive_not_connected.ico ${NIMBARA_RES_DIR}/nimbara.manifest
   COMMAND ${CMAKE_COMMAND} -E make_directory ${NIMBARA_RES_DIR}
   COMMAND iconv -f UTF-8 -t CP1252 ${CMAKE_SOURCE_DIR}/res/nimbara.rc -o ${NIMBARA_RES_DIR}/nimbara.rc
   COMMAND python3 ${CMAKE_SOURCE_DIR}/res/make_icons.py ${NIMBARA_RES_DIR}
@@ -72,7 +73,7 @@ add_custom_command(
   DEPENDS res/nimbara.rc res/make_icons.py res/nimbara.manifest res/resource.h
   COMMENT "Preparing resources")
 set_source_files_properties(${NIMBARA_RES_DIR}/nimbara.rc PROPERTIES
-  OBJECT_DEPENDS "${NIMBARA_RES_DIR}/connected.ico;${NIMBARA_RES_DIR}/not_connected.ico;${NIMBARA_RES_DIR}/success_mark.ico;${NIMBARA_RES_DIR}/failure_mark.ico;${NIMBARA_RES_DIR}/nimbara.manifest")
+  OBJECT_DEPENDS "${NIMBARA_RES_DIR}/connected.ico;${NIMBARA_RES_DIR}/not_connected.ico;${NIMBARA_RES_DIR}/success_mark.ico;${NIMBARA_RES_DIR}/failure_mark.ico;${NIMBARA_RES_DIR}/drive_connected.ico;${NIMBARA_RES_DIR}/drive_not_connected.ico;${NIMBARA_RES_DIR}/nimbara.manifest")
 add_library(nimbara_resources OBJECT ${NIMBARA_RES_DIR}/nimbara.rc)
 target_include_directories(nimbara_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${NIMBARA_RES_DIR}
   ${CMAKE_BINARY_DIR}/generated)

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -63,6 +64,44 @@ inline DWORD saveCredentials() {
 }
 inline void setString(const char* name, const std::string& value) {
     writeStringSetting("Software\\Qelto\\Nimbara", name, value.c_str());
+}
+// A value as text: a string as it is, a DWORD in decimal, "-" when there is none.
+inline std::string setting(const char* name, const char* key = "Software\\Qelto\\Nimbara") {
+    RegistryValue value;
+    const char* text = nullptr;
+    DWORD number = 0;
+    if (!RegistryKey(HKEY_CURRENT_USER).read(key, name, &value))
+        return "-";
+    return value.getString(&text) ? text : value.getDword(&number) ? std::to_string(number) : "?";
+}
+// What the screen shows of window, as NAME.bmp (24 bits) in the folder NIMBARA_SCREENSHOTS
+// names, else beside the test program.
+inline void saveScreenshot(HWND window, const std::string& name) {
+    RECT r;
+    GetWindowRect(window, &r);
+    BITMAPINFOHEADER info = {
+        sizeof info, r.right - r.left, r.bottom - r.top, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::string pixels((info.biWidth * 3 + 3) / 4 * 4 * info.biHeight, '\0');
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, info.biWidth, info.biHeight);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, info.biWidth, info.biHeight, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    GetDIBits(memory, bitmap, 0, info.biHeight, &pixels[0], reinterpret_cast<BITMAPINFO*>(&info),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER file = {0x4D42, DWORD(sizeof file + sizeof info + pixels.size()), 0, 0,
+                             sizeof file + sizeof info};
+    char folder[MAX_PATH] = "";
+    if (!GetEnvironmentVariableA("NIMBARA_SCREENSHOTS", folder, MAX_PATH)) {
+        GetModuleFileNameA(nullptr, folder, MAX_PATH);
+        *strrchr(folder, '\\') = '\0';
+    }
+    CreateDirectoryA(folder, nullptr);
+    std::ofstream out(std::string(folder) + "\\" + name + ".bmp", std::ios::binary);
+    out.write(reinterpret_cast<char*>(&file), sizeof file)
+        .write(reinterpret_cast<char*>(&info), sizeof info)
+        .write(pixels.data(), pixels.size());
 }
 
 class Dialog : public testing::Test {
