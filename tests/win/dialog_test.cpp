@@ -186,329 +186,157 @@ TEST_F(Dialog, LinksAreBlueAndLeaveNothingBehind) {
         EXPECT_TRUE(font && GetObjectType(font) == 0); // made, and deleted
 }
 
-// One row of a page's table: a control at its place in dialog units, with its text; a control
-// without an id (-1) is found by its text, a null text is not compared.
-struct Control {
-    int id, x, y;
-    const char* text;
-};
-
-void expectControls(HWND page, const std::vector<Control>& table) {
-    for (const Control& c : table) {
-        HWND control =
-            c.id > 0 ? GetDlgItem(page, c.id) : FindWindowExA(page, nullptr, nullptr, c.text);
-        RECT want = {c.x, c.y, 0, 0}, got = {};
-        MapDialogRect(page, &want);
-        GetWindowRect(control, &got);
-        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&got), 1);
-        EXPECT_TRUE(control && got.left == want.left && got.top == want.top)
-            << c.id << " " << (c.text ? c.text : "");
-        if (c.id > 0 && c.text) {
-            EXPECT_EQ(c.text, text(page, c.id));
-        }
-    }
-}
-
-// Every control of each page from the running dialog, a new General page with nothing stored;
-// and a picture of each page, taken after two idle ticks: Wine puts a window's drawing on the
-// screen only once its loop has been idle.
-TEST_F(Dialog, PagesShowTheirControls) {
-    const struct {
-        int index;
-        const char* name;
-        std::vector<Control> table;
-    } pages[] = {
-        {kPageGeneral,
-         "general",
-         {{1073, 7, 2, nullptr},
-          {1074, 7, 2, nullptr},
-          {-1, 60, 11, "Qelto Nimbara"},
-          {1020, 6, 27, ""},
-          {-1, 7, 32, "Typ:"},
-          {1072, 60, 32, "Nichtverbundenes Netzlaufwerk"},
-          {-1, 7, 46, "Dateisystem:"},
-          {-1, 60, 46, "WebDAV"},
-          {1025, 6, 60, ""},
-          {1056, 7, 67, ""},
-          {-1, 20, 67, "Belegter Speicher:"},
-          {1000, 81, 67, ""},
-          {1079, 140, 67, "Bytes"},
-          {1075, 162, 67, "unbekannt"},
-          {1057, 7, 81, ""},
-          {-1, 20, 81, "Freier Speicher:"},
-          {1084, 81, 81, ""},
-          {1078, 140, 81, "Bytes"},
-          {1076, 162, 81, "unbekannt"},
-          {1015, 6, 95, ""},
-          {-1, 20, 100, "Speicherkapazit\xE4t:"},
-          {1083, 81, 100, ""},
-          {1080, 140, 100, "Bytes"},
-          {1077, 162, 100, "unbekannt"},
-          {1082, 6, 127, ""},
-          {1071, 61, 155, "Laufwerk T:"},
-          {1035, 167, 152, "Aktualisieren"},
-          {1029, 6, 169, ""},
-          {-1, 7, 173, "Produkt:"},
-          {1085, 60, 173, ""}}},
-        {kPageSettings,
-         "settings",
-         {{-1, 7, 3, "Laufwerk"},
-          {1051, 14, 17, "Laufwerksbuchstabe:"},
-          {1033, 122, 13, "X:"},
-          {1052, 14, 31,
-           "Um den Laufwerksbuchstaben zu \xE4ndern ist eine Neuverbindung erforderlich."},
-          {-1, 7, 57, "Systemstart"},
-          {1014, 14, 71, "Nimbara in der Symbolleiste starten"},
-          {1012, 14, 85, "Bei Start automatisch verbinden"},
-          {-1, 7, 107, "Systemabh\xE4ngig"},
-          {1043, 14, 121, "Verschl\xFCsselte Dateitransfers"},
-          {1027, 14, 135, "Zeitlich unlimitierte Verbindung"},
-          {-1, 7, 155, "Einbindung"},
-          {1010, 14, 169, "Symbol auf dem Desktop anzeigen"},
-          {1017, 14, 183, "Symbol im Arbeitsplatz anzeigen"}}},
-        {kPageInfo,
-         "info",
-         {{-1, 7, 7,
-           "Nachstehend sehen Sie Informationen zur aktuellen Version sowie Systemeinstellungen."
-           "\r\nKopieren Sie diese bitte bei Supportanfragen in Ihr E-Mail um uns die "
-           "Hilfestellung zu erleichtern"},
-          {1066, 7, 47, nullptr},
-          {1000, 7, 192, "E-Mail an " NIMBARA_SUPPORT_ADDRESS " verfassen."}}},
-    };
-    for (const auto& page : pages)
-        run(page.index, {[&page](HWND frame) { expectControls(shownPage(frame), page.table); },
-                         [](HWND) {}, [](HWND) {},
-                         [&page](HWND frame) {
-                             saveScreenshot(frame, std::string("dialog-") + page.name);
-                             press(frame, IDCANCEL);
-                         }});
-}
-
-// The General page, first with a service it cannot reach and the drive not connected, then
-// refreshed with both; its colours, and the package link.
-TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
-    provider::reset();
-    for (auto [name, value] : {std::pair{"statApiProto", "http"},
-                               {"statApiHost", "127.0.0.1:1"},
-                               {"DAVUser", "dav"},
-                               {"DAVPasswd", "pw"},
-                               {"DriveLetter", "X:"}})
-        setString(name, value);
-    auto state = [](HWND page) { // the two pictures and the byte figures shown, then the texts
-        std::string all;
-        for (int id : {1073, 1074, 1000, 1084, 1083})
-            all += shown(GetDlgItem(page, id)) ? "+" : "-";
-        for (int id : {1072, 1071, 1000, 1075, 1076, 1077, 1085})
-            all += "|" + text(page, id);
-        return all;
-    };
-    HGDIOBJ green = nullptr;
-    run(kPageGeneral, {[&](HWND frame) {
-            HWND page = shownPage(frame);
-            EXPECT_EQ(
-                "-+---|Nichtverbundenes Netzlaufwerk|Laufwerk X:||unbekannt|unbekannt|unbekannt|",
-                state(page));
-            setString("statApiHost", provider::host("http"));
-            provider::script({{"Status: 200\r\nQuota-Used-Bytes: 5\r\nQuota-Total-Bytes: 10\r\n"
-                               "Quota-Available-Bytes: 5\r\nQuota-Used-Pretty: 5 B\r\n"
-                               "Quota-Available-Pretty: 5 B\r\nQuota-Total-Pretty: 10 B\r\n"
-                               "Package-Name: Nimbara S\r\n"}});
-            app.connected = true;
-            press(page, 1035);
-            EXPECT_EQ("+-+++|Netzlaufwerk|Laufwerk X:|5|5 B|5 B|10 B|Nimbara S", state(page));
-            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, 1035)));
-            HDC dc = GetDC(page);
-            auto brush = [&](int id) {
-                return reinterpret_cast<HGDIOBJ>(
-                    SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                 reinterpret_cast<LPARAM>(GetDlgItem(page, id))));
-            };
-            LOGBRUSH colour = {};
-            GetObjectA(green = brush(1056), sizeof colour, &colour);
-            EXPECT_EQ(RGB(0, 110, 0), colour.lbColor);
-            EXPECT_EQ(GetStockObject(WHITE_BRUSH), brush(1057));
-            EXPECT_TRUE(brush(1075) != green && brush(1075) != GetStockObject(WHITE_BRUSH));
-            ReleaseDC(page, dc);
-            SendDlgItemMessageA(page, 1085, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-            EXPECT_TRUE(IsIconic(frame));
-            press(frame, IDCANCEL);
-        }});
-    EXPECT_EQ(0u, GetObjectType(green)); // deleted with the page
-    EXPECT_EQ("shellOpen window http://" NIMBARA_PORTAL_HOST
-              "/Nimbara/WindowsClient/Produktwechsel  1;",
-              recording::joined());
-}
-
-std::string letters(HWND page) {
+// Each control of a page in creation order: "~" when hidden, its id (-1 for none), its text.
+std::string controls(HWND page) {
     std::string all;
-    char letter[8];
-    for (int i = 0;
-         SendDlgItemMessageA(page, 1033, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(letter)) > 0;
-         ++i)
-        all += std::string(i ? " " : "") + letter;
+    char text[512];
+    for (HWND c = GetWindow(page, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+        all += (shown(c) ? "" : "~") + std::to_string(GetDlgCtrlID(c)) + " " +
+               std::string(text, GetWindowTextA(c, text, sizeof text)) + "|";
     return all;
 }
 
+// Not connected, and a service that cannot be reached; a refresh with both; the squares'
+// brushes. (An icon's text: "?" and its resource number as a character, 110 "n" and 124 "|".)
+TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
+    setString("statApiProto", "http");
+    setString("statApiHost", "127.0.0.1:1");
+    setString("DAVUser", "dav");
+    setString("DAVPasswd", "pw");
+    run(kPageGeneral, {[&](HWND frame) {
+            HWND page = shownPage(frame);
+            EXPECT_EQ(
+                "~1073 ?n|1074 ?||-1 Qelto Nimbara|1020 |-1 Typ:|1072 Nichtverbundenes Netzlaufwerk"
+                "|-1 Dateisystem:|-1 WebDAV|1025 |1056 |-1 Belegter Speicher:|~1000 |1079 Bytes|"
+                "1075 unbekannt|1057 |-1 Freier Speicher:|~1084 |1078 Bytes|1076 unbekannt|1015 |"
+                "-1 Speicherkapazit\xE4t:|~1083 |1080 Bytes|1077 unbekannt|1082 |1071 Laufwerk T:|"
+                "1035 Aktualisieren|1029 |-1 Produkt:|1085 |",
+                controls(page));
+            setString("statApiHost", provider::host("http"));
+            setString("DriveLetter", "X:");
+            provider::script(
+                {{"Status: 200\r\nQuota-Used-Bytes: 5\r\nQuota-Total-Bytes: 10\r\n"
+                  "Quota-Available-Bytes: 5\r\nQuota-Used-Pretty: 5 B\r\nQuota-Available-"
+                  "Pretty: 5 B\r\nQuota-Total-Pretty: 10 B\r\nPackage-Name: S\r\n"}});
+            app.connected = true;
+            press(page, 1035);
+            EXPECT_EQ(
+                "1073 ?n|~1074 ?||-1 Qelto Nimbara|1020 |-1 Typ:|1072 Netzlaufwerk|-1 Dateisystem:|"
+                "-1 WebDAV|1025 |1056 |-1 Belegter Speicher:|1000 5|1079 Bytes|1075 5 B|1057 |"
+                "-1 Freier Speicher:|1084 5|1078 Bytes|1076 5 B|1015 |-1 Speicherkapazit\xE4t:|"
+                "1083 10|1080 Bytes|1077 10 B|1082 |1071 Laufwerk X:|1035 Aktualisieren|1029 |"
+                "-1 Produkt:|1085 S|",
+                controls(page));
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, 1035)));
+            auto brush = [page](int id) {
+                return SendMessageA(page, WM_CTLCOLORSTATIC, 0, LPARAM(GetDlgItem(page, id)));
+            };
+            LOGBRUSH green = {};
+            GetObjectA(HGDIOBJ(brush(1056)), sizeof green, &green);
+            EXPECT_TRUE(green.lbColor == RGB(0, 110, 0) &&
+                        brush(1057) == LRESULT(GetStockObject(WHITE_BRUSH)));
+        }},
+        "general");
+}
+
+bool enabled(HWND page, int id) {
+    return IsWindowEnabled(GetDlgItem(page, id));
+}
 std::string nameSpace(const char* folder) {
     return std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + folder +
            "\\NameSpace\\{5E1A7C20-3B9D-4F62-A8D1-7C04E9B2F318}";
 }
+BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
+    return version->dwMajorVersion = 5, version->dwMinorVersion = 1;
+}
 
-// The stored letter is offered though in use (C:), beside the free ones (Z: is in use). A focus
-// change is no change. Apply writes every choice and reconnects under the new letter; the
-// Explorer entries come and go as whole keys; unchecking the start box keeps AutoMount's mark.
+// The stored letter C: is offered though in use, with the 22 free ones (Z: is in use). A focus
+// change is no change. Apply writes every box and reconnects under the new letter. Then the
+// Explorer entries go as whole keys, the start box keeps AutoMount's mark, no selection stores
+// no letter, and on XP SSL is not stored.
 TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     setString("DriveLetter", "C:");
     writeDwordSetting("Software\\Qelto\\Nimbara", "AutoMount", 1);
-    std::string free = "C:";
-    for (char letter = 'D'; letter < 'Z'; ++letter)
-        free += std::string(" ") + letter + ":";
-    recording::unmount = [] { recording::record("letter " + setting("DriveLetter")); };
-    recording::mount = [](bool) {
-        return recording::record("letter " + setting("DriveLetter")), true;
-    };
+    recording::unmount = [] { recording::record(setting("DriveLetter")); };
+    recording::mount = [](bool) { return recording::record(setting("DriveLetter")), true; };
     app.connected = true;
-    auto click = [](HWND page, std::initializer_list<int> ids) {
-        for (int id : ids)
+    auto stored = [] { // the entries' titles, and what is below them
+        std::string all = setting("AutoMount") + setting("MyComputerIcon") +
+                          setting("DesktopIcon") + setting("SSL") + setting("DriveLetter");
+        for (const std::string& key : {nameSpace("MyComputer"), nameSpace("Desktop")})
+            all += " " + setting("", key) + setting("", key + "\\Below");
+        return all;
+    };
+    auto click = [](HWND page) {
+        for (int id : {1014, 1017, 1010})
             SendDlgItemMessageA(page, id, BM_CLICK, 0, 0);
     };
     run(kPageSettings, {[&](HWND frame) {
             HWND page = shownPage(frame);
-            EXPECT_EQ(free, letters(page));
-            EXPECT_EQ("C:", text(page, 1033));
-            EXPECT_TRUE(IsDlgButtonChecked(page, 1012) && !IsWindowEnabled(GetDlgItem(page, 1012)));
-            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, 1043)) && !IsDlgButtonChecked(page, 1043));
+            EXPECT_EQ(
+                "-1 Laufwerk|1051 Laufwerksbuchstabe:|1033 C:|1052 Um den Laufwerksbuchstaben zu "
+                "\xE4ndern ist eine Neuverbindung erforderlich.|-1 Systemstart|1014 Nimbara in der "
+                "Symbolleiste starten|1012 Bei Start automatisch verbinden|-1 Systemabh\xE4ngig|"
+                "1043 Verschl\xFCsselte Dateitransfers|1027 Zeitlich unlimitierte Verbindung|"
+                "-1 Einbindung|1010 Symbol auf dem Desktop anzeigen|1017 Symbol im Arbeitsplatz "
+                "anzeigen|",
+                controls(page));
+            EXPECT_EQ(23, SendDlgItemMessageA(page, 1033, CB_GETCOUNT, 0, 0));
+            EXPECT_TRUE(IsDlgButtonChecked(page, 1012) && !enabled(page, 1012) &&
+                        enabled(page, 1043));
             SendMessageA(page, WM_COMMAND, MAKEWPARAM(1014, BN_SETFOCUS), 0);
-            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, 3)));
-            click(page, {1014, 1017, 1010});
-            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, 1012)));
+            EXPECT_FALSE(enabled(frame, 3));
+            click(page);
+            EXPECT_TRUE(enabled(page, 1012));
             SendDlgItemMessageA(page, 1033, CB_SELECTSTRING, -1, reinterpret_cast<LPARAM>("D:"));
             SendMessageA(page, WM_COMMAND, MAKEWPARAM(1033, CBN_SELCHANGE), 0);
             press(frame, 3);
-            EXPECT_EQ("unmountDrive false;letter C:;mountDrive false;letter D:;",
-                      recording::joined());
-            EXPECT_EQ("1 1 1 0 D: Nimbara Nimbara",
-                      setting("AutoMount") + " " + setting("MyComputerIcon") + " " +
-                          setting("DesktopIcon") + " " + setting("SSL") + " " +
-                          setting("DriveLetter") + " " +
-                          setting("", nameSpace("MyComputer").c_str()) + " " +
-                          setting("", nameSpace("Desktop").c_str()));
-            EXPECT_TRUE(autostartEnabled());
+            EXPECT_EQ("unmountDrive false;C:;mountDrive false;D:;", recording::joined());
+            EXPECT_EQ("1110D: Nimbara- Nimbara-", stored());
             for (const char* folder : {"MyComputer", "Desktop"})
                 writeStringSetting((nameSpace(folder) + "\\Below").c_str(), "", "x");
-            click(page, {1014, 1017, 1010});
-            press(frame, IDOK);
-        }});
-    EXPECT_FALSE(autostartEnabled());
-    EXPECT_EQ("1 0 0", setting("AutoMount") + " " + setting("MyComputerIcon") + " " +
-                           setting("DesktopIcon"));
-    HKEY key;
-    for (const char* folder : {"MyComputer", "Desktop"})
-        EXPECT_NE(ERROR_SUCCESS,
-                  RegOpenKeyExA(HKEY_CURRENT_USER, nameSpace(folder).c_str(), 0, KEY_READ, &key));
-}
-
-BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
-    version->dwMajorVersion = 5;
-    version->dwMinorVersion = 1;
-    return TRUE;
-}
-
-// SSL is stored from Vista on only, and its box is open below Vista only to the web-folder
-// methods, which have no letter to choose nor a connection at start. No letter stored offers X:
-// and stores none; a stored letter matching no entry leaves the list empty, and stays.
-TEST_F(Dialog, SettingsPageFollowsTheSystem) {
-    const struct {
-        bool xp;
-        DWORD force;
-        const char *letter, *shown;
-        bool letterOn, sslOn;
-        const char* ssl;
-    } cases[] = {{true, 0, "-", "X:", true, false, "-"},
-                 {true, 1, "c:", "", false, true, "-"},
-                 {false, 0, "c:", "", true, true, "1"}};
-    for (const auto& c : cases) {
-        deleteKeyTree("Software\\Qelto\\Nimbara");
-        writeDwordSetting("Software\\Qelto\\Nimbara", "ForceMethod", c.force);
-        if (c.letter[0] != '-')
-            setString("DriveLetter", c.letter);
-        auto real = c.xp ? redirectImport("kernel32.dll", "GetVersionExA", windowsXp) : nullptr;
-        run(kPageSettings, {[&c](HWND frame) {
-                HWND page = shownPage(frame);
-                EXPECT_EQ(c.shown, text(page, 1033));
-                EXPECT_EQ(c.letterOn, IsWindowEnabled(GetDlgItem(page, 1033)) != FALSE);
-                EXPECT_EQ(c.sslOn, IsWindowEnabled(GetDlgItem(page, 1043)) != FALSE);
-                SendDlgItemMessageA(page, 1014, BM_CLICK, 0, 0);
-                SendDlgItemMessageA(page, 1043, BM_CLICK, 0, 0);
-                EXPECT_EQ(c.letterOn, IsWindowEnabled(GetDlgItem(page, 1012)) != FALSE);
-                press(frame, IDOK);
-            }});
-        if (real != nullptr)
+            click(page);
+            SendDlgItemMessageA(page, 1043, BM_CLICK, 0, 0);
+            SendDlgItemMessageA(page, 1033, CB_SETCURSEL, -1, 0);
+            auto real = redirectImport("kernel32.dll", "GetVersionExA", windowsXp);
+            press(frame, 3);
             redirectImport("kernel32.dll", "GetVersionExA", real);
-        EXPECT_EQ(std::string(c.ssl) + " " + c.letter,
-                  setting("SSL") + " " + setting("DriveLetter"))
-            << c.force;
-    }
-    EXPECT_EQ("", recording::joined());
+            EXPECT_EQ("1000D: -- --", stored());
+            EXPECT_FALSE(autostartEnabled());
+        }},
+        "settings");
 }
 
-// The groups GetTokenInformation answers with: S-1-5-32-RID for each RID, for deny only.
-std::vector<DWORD> groupRids;
-BOOL WINAPI scriptedGroups(HANDLE, TOKEN_INFORMATION_CLASS, void* out, DWORD size, DWORD* needed) {
-    const DWORD sidSize = 16; // two sub-authorities
-    *needed = sizeof(TOKEN_GROUPS) + groupRids.size() * (sizeof(SID_AND_ATTRIBUTES) + sidSize);
-    if (size < *needed)
-        return SetLastError(ERROR_INSUFFICIENT_BUFFER), FALSE;
-    auto* groups = static_cast<TOKEN_GROUPS*>(out);
-    BYTE* sid =
-        reinterpret_cast<BYTE*>(groups->Groups + 0) + groupRids.size() * sizeof(SID_AND_ATTRIBUTES);
-    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    groups->GroupCount = groupRids.size();
-    for (size_t i = 0; i < groupRids.size(); ++i, sid += sidSize) {
-        InitializeSid(sid, &nt, 2);
-        *GetSidSubAuthority(sid, 0) = SECURITY_BUILTIN_DOMAIN_RID;
-        *GetSidSubAuthority(sid, 1) = groupRids[i];
-        (groups->Groups + 0)[i] = {sid, SE_GROUP_USE_FOR_DENY_ONLY};
-    }
-    return TRUE;
+// EqualSid that never matches the Administrators group, as for a user outside it.
+decltype(&EqualSid) realEqualSid = nullptr;
+BOOL WINAPI notAdministrators(PSID a, PSID b) {
+    return realEqualSid(a, b) && *GetSidSubAuthority(a, *GetSidSubAuthorityCount(a) - 1) != 544;
 }
 
-// The read-only text of this system's facts, with the rights as the token says: Wine's own
-// token, then only the Users group, then Administrators for deny only too. The mail link.
+// The read-only text from this system's facts, for Wine's administrator and for another user.
 TEST_F(Dialog, InfoPageShowsTheRuntimeText) {
     writeDwordSetting("Software\\Qelto\\Nimbara", "ForceMethod", 4);
-    OsProbe probe;
-    RuntimeFacts facts = {4,
-                          probe.majorVersion(),
-                          probe.minorVersion(),
-                          probe.buildNumber(),
-                          probe.editionCode(),
-                          probe.is32Bit(),
-                          true,
-                          4};
-    const struct {
-        std::vector<DWORD> rids;
-        bool administrator;
-    } cases[] = {{{}, true}, {{545}, false}, {{545, 544}, true}};
-    for (const auto& c : cases) {
-        groupRids = c.rids;
-        facts.administrator = c.administrator;
-        auto real = c.rids.empty()
-                        ? nullptr
-                        : redirectImport("advapi32.dll", "GetTokenInformation", scriptedGroups);
-        recording::calls.clear();
+    OsProbe p;
+    RuntimeFacts facts = {4, p.majorVersion(), p.minorVersion(), p.buildNumber(), 0, true, true, 4};
+    facts.editionCode = p.editionCode(), facts.is32Bit = p.is32Bit();
+    for (bool administrator : {true, false}) {
+        facts.administrator = administrator;
+        if (!administrator)
+            realEqualSid = redirectImport("advapi32.dll", "EqualSid", notAdministrators);
         run(kPageInfo, {[&](HWND frame) {
                 HWND page = shownPage(frame);
-                EXPECT_EQ(runtimeInfoText(facts), text(page, 1066));
+                EXPECT_EQ(
+                    "-1 Nachstehend sehen Sie Informationen zur aktuellen Version sowie "
+                    "Systemeinstellungen.\r\nKopieren Sie diese bitte bei Supportanfragen in Ihr "
+                    "E-Mail um uns die Hilfestellung zu erleichtern|1066 " +
+                        runtimeInfoText(facts) +
+                        "|1000 E-Mail an " NIMBARA_SUPPORT_ADDRESS " verfassen.|",
+                    controls(page));
                 EXPECT_TRUE(GetWindowLongA(GetDlgItem(page, 1066), GWL_STYLE) & ES_READONLY);
-                SendDlgItemMessageA(page, 1000, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-                press(frame, IDCANCEL);
-            }});
-        if (real != nullptr)
-            redirectImport("advapi32.dll", "GetTokenInformation", real);
-        EXPECT_EQ("shellOpen window mailto:" NIMBARA_SUPPORT_ADDRESS "?subject=Nimbara  1;",
-                  recording::joined());
+            }},
+            administrator ? "info" : "info-user");
     }
+    redirectImport("advapi32.dll", "EqualSid", realEqualSid);
 }
 
 } // namespace
