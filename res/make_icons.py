@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the two tray icons of the client (16, 32 and 48 pixels each), the two drive pictures of
-the General page (16 and 48 pixels in 32 bits, 32 pixels in 24 bits) and the success and failure
-marks of the dialog pages (32 pixels, 16 colours), and writes them as .ico files. Deterministic:
-the same script always writes the same bytes.
+"""Draws the pictures of the two connection states (16 and 48 pixels in 32 bits, 32 pixels in
+24 bits), which the tray and the General page both show, as raw icon images with their group
+directories, and the success and failure marks of the dialog pages (32 pixels, 16 colours) as
+.ico files. Deterministic: the same script always writes the same bytes.
 
 usage: make_icons.py OUTPUT_DIR
 """
@@ -40,24 +40,12 @@ def pixel(x, y, n, connected):
     return colour
 
 
-def drive_pixel(x, y, n, connected):
-    """A network drive: a grey box with its lamp, a cable down to the network bar; the cable is
-    cut by a red cross when the drive is not connected."""
-    u, v = (x + 0.5) / n, (y + 0.5) / n
-    if 0.12 <= u <= 0.88 and 0.18 <= v <= 0.52:
-        edge = u < 0.17 or u > 0.83 or v < 0.23 or v > 0.47
-        if 0.66 <= u <= 0.76 and 0.31 <= v <= 0.39:
-            return (40, 200, 40, 255) if connected else (110, 110, 110, 255)
-        return (70, 70, 70, 255) if edge else (200, 200, 200, 255)
-    if not connected and abs(u - 0.5) < 0.2 and abs(v - 0.67) < 0.12 and \
-            (abs((u - 0.5) - (v - 0.67)) < 0.05 or abs((u - 0.5) + (v - 0.67)) < 0.05):
-        return (210, 30, 30, 255)
-    if 0.45 <= u <= 0.55 and 0.52 < v <= 0.80 or 0.08 <= u <= 0.92 and 0.80 < v <= 0.88:
-        return (40, 120, 215, 255)
-    return (0, 0, 0, 0)
+# Each state's picture is stored once, as raw icon images (resource type 3), and listed by two
+# icon groups (type 14): the tray's and the General page's. Bits of the 16, 32 and 48 pixel images:
+DEPTHS = (32, 24, 32)
 
 
-def icon_image(n, connected, draw=pixel, bits=32):
+def icon_image(n, connected, bits):
     """One icon image: BITMAPINFOHEADER, BGRA (32 bits) or BGR (24 bits) rows bottom-up, each
     padded to 4 bytes, then the AND mask."""
     header = struct.pack("<IiiHHIIiiII", 40, n, 2 * n, 1, bits, 0, 0, 0, 0, 0, 0)
@@ -68,7 +56,7 @@ def icon_image(n, connected, draw=pixel, bits=32):
         row = bytearray()
         mask = bytearray(mask_stride)
         for x in range(n):
-            r, g, b, a = draw(x, y, n, connected)
+            r, g, b, a = pixel(x, y, n, connected)
             row += bytes((b, g, r, a)) if bits == 32 else bytes((b, g, r))
             if a == 0:
                 mask[x // 8] |= 0x80 >> (x % 8)
@@ -77,17 +65,17 @@ def icon_image(n, connected, draw=pixel, bits=32):
     return header + b"".join(rows) + b"".join(mask_rows)
 
 
-def write_icon(path, connected, draw=pixel, depths=(32, 32, 32)):
-    images = [icon_image(n, connected, draw, bits) for n, bits in zip(SIZES, depths)]
-    out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
-    offset = 6 + 16 * len(images)
-    for n, bits, data in zip(SIZES, depths, images):
-        out += struct.pack("<BBBBHHII", n % 256, n % 256, 0, 0, 1, bits, len(data), offset)
-        offset += len(data)
-    for data in images:
-        out += data
-    with open(path, "wb") as f:
-        f.write(out)
+def write_pictures(directory, name, connected, first_id):
+    """The images of one state as NAME_16.bin, NAME_32.bin and NAME_48.bin, and their group
+    directory NAME.grp, whose entries name the images by resource id from first_id on."""
+    group = bytearray(struct.pack("<HHH", 0, 1, len(SIZES)))
+    for i, (n, bits) in enumerate(zip(SIZES, DEPTHS)):
+        data = icon_image(n, connected, bits)
+        with open("%s/%s_%d.bin" % (directory, name, n), "wb") as f:
+            f.write(data)
+        group += struct.pack("<BBBBHHIH", n % 256, n % 256, 0, 0, 1, bits, len(data), first_id + i)
+    with open("%s/%s.grp" % (directory, name), "wb") as f:
+        f.write(group)
 
 
 # The 16 colours of the marks: black, white, green and red, the rest unused.
@@ -131,10 +119,8 @@ def mark_icon(success):
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
-    write_icon(sys.argv[1] + "/connected.ico", True)
-    write_icon(sys.argv[1] + "/not_connected.ico", False)
-    for name, connected in (("drive_connected.ico", True), ("drive_not_connected.ico", False)):
-        write_icon(sys.argv[1] + "/" + name, connected, drive_pixel, (32, 24, 32))
+    write_pictures(sys.argv[1], "connected", True, 201)
+    write_pictures(sys.argv[1], "not_connected", False, 204)
     for name, success in (("success_mark.ico", True), ("failure_mark.ico", False)):
         with open(sys.argv[1] + "/" + name, "wb") as f:
             f.write(mark_icon(success))

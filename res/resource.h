@@ -14,6 +14,9 @@
 #define IDI_DRIVE_NOT_CONNECTED 124
 #define IDI_SUCCESS_MARK 129
 #define IDI_FAILURE_MARK 130
+// The first of the three images of each connection state (make_icons.py numbers them alike).
+#define IDI_CONNECTED_IMAGES 201
+#define IDI_NOT_CONNECTED_IMAGES 204
 
 // The frame of the properties dialog (OK and Abbrechen are IDOK and IDCANCEL).
 #define IDC_APPLY 3
