@@ -56,6 +56,15 @@ constexpr const char* kBasicAuthLevel = "BasicAuthLevel";
 constexpr const char* kInternetSettingsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr const char* kDisableBasicOverClearChannel = "DisableBasicOverClearChannel";
+// The Explorer entries of the storage: the product's shell-namespace class under the computer
+// folder and the desktop, registered outside the client.
+constexpr const char* kMyComputerNameSpaceKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\NameSpace\\"
+    "{5E1A7C20-3B9D-4F62-A8D1-7C04E9B2F318}";
+constexpr const char* kDesktopNameSpaceKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\"
+    "{5E1A7C20-3B9D-4F62-A8D1-7C04E9B2F318}";
+constexpr const char* kNameSpaceTitle = "Nimbara";
 constexpr const char* kProductOptionsKey = "SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
 constexpr const char* kProductType = "ProductType";
 

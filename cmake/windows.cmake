@@ -61,10 +61,14 @@ nimbara_target_setup(nimbara_seams)
 
 # Resources: the script is UTF-8 in the repository and Windows-1252 for windres.
 set(NIMBARA_RES_DIR ${CMAKE_BINARY_DIR}/res)
+set(NIMBARA_ICON_FILES ${NIMBARA_RES_DIR}/success_mark.ico ${NIMBARA_RES_DIR}/failure_mark.ico)
+foreach(state connected not_connected)
+  foreach(file ${state}_16.bin ${state}_32.bin ${state}_48.bin ${state}.grp)
+    list(APPEND NIMBARA_ICON_FILES ${NIMBARA_RES_DIR}/${file})
+  endforeach()
+endforeach()
 add_custom_command(
-  OUTPUT ${NIMBARA_RES_DIR}/nimbara.rc ${NIMBARA_RES_DIR}/connected.ico
-         ${NIMBARA_RES_DIR}/not_connected.ico ${NIMBARA_RES_DIR}/success_mark.ico
-         ${NIMBARA_RES_DIR}/failure_mark.ico ${NIMBARA_RES_DIR}/nimbara.manifest
+  OUTPUT ${NIMBARA_RES_DIR}/nimbara.rc ${NIMBARA_ICON_FILES} ${NIMBARA_RES_DIR}/nimbara.manifest
   COMMAND ${CMAKE_COMMAND} -E make_directory ${NIMBARA_RES_DIR}
   COMMAND iconv -f UTF-8 -t CP1252 ${CMAKE_SOURCE_DIR}/res/nimbara.rc -o ${NIMBARA_RES_DIR}/nimbara.rc
   COMMAND python3 ${CMAKE_SOURCE_DIR}/res/make_icons.py ${NIMBARA_RES_DIR}
@@ -72,7 +76,7 @@ add_custom_command(
   DEPENDS res/nimbara.rc res/make_icons.py res/nimbara.manifest res/resource.h
   COMMENT "Preparing resources")
 set_source_files_properties(${NIMBARA_RES_DIR}/nimbara.rc PROPERTIES
-  OBJECT_DEPENDS "${NIMBARA_RES_DIR}/connected.ico;${NIMBARA_RES_DIR}/not_connected.ico;${NIMBARA_RES_DIR}/success_mark.ico;${NIMBARA_RES_DIR}/failure_mark.ico;${NIMBARA_RES_DIR}/nimbara.manifest")
+  OBJECT_DEPENDS "${NIMBARA_ICON_FILES};${NIMBARA_RES_DIR}/nimbara.manifest")
 add_library(nimbara_resources OBJECT ${NIMBARA_RES_DIR}/nimbara.rc)
 target_include_directories(nimbara_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${NIMBARA_RES_DIR}
   ${CMAKE_BINARY_DIR}/generated)

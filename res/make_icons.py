@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the two tray icons of the client (16, 32 and 48 pixels each) and the success and failure
-marks of the dialog pages (32 pixels, 16 colours), and writes them as .ico files. Deterministic:
-the same script always writes the same bytes.
+"""Draws the pictures of the two connection states (16 and 48 pixels in 32 bits, 32 pixels in
+24 bits), which the tray and the General page both show, as raw icon images with their group
+directories, and the success and failure marks of the dialog pages (32 pixels, 16 colours) as
+.ico files. Deterministic: the same script always writes the same bytes.
 
 usage: make_icons.py OUTPUT_DIR
 """
@@ -39,9 +40,15 @@ def pixel(x, y, n, connected):
     return colour
 
 
-def icon_image(n, connected):
-    """One icon image: BITMAPINFOHEADER, 32-bit BGRA rows bottom-up, then the AND mask."""
-    header = struct.pack("<IiiHHIIiiII", 40, n, 2 * n, 1, 32, 0, 0, 0, 0, 0, 0)
+# Each state's picture is stored once, as raw icon images (resource type 3), and listed by two
+# icon groups (type 14): the tray's and the General page's. Bits of the 16, 32 and 48 pixel images:
+DEPTHS = (32, 24, 32)
+
+
+def icon_image(n, connected, bits):
+    """One icon image: BITMAPINFOHEADER, BGRA (32 bits) or BGR (24 bits) rows bottom-up, each
+    padded to 4 bytes, then the AND mask."""
+    header = struct.pack("<IiiHHIIiiII", 40, n, 2 * n, 1, bits, 0, 0, 0, 0, 0, 0)
     rows = []
     mask_rows = []
     mask_stride = ((n + 31) // 32) * 4
@@ -50,25 +57,25 @@ def icon_image(n, connected):
         mask = bytearray(mask_stride)
         for x in range(n):
             r, g, b, a = pixel(x, y, n, connected)
-            row += bytes((b, g, r, a))
+            row += bytes((b, g, r, a)) if bits == 32 else bytes((b, g, r))
             if a == 0:
                 mask[x // 8] |= 0x80 >> (x % 8)
-        rows.append(bytes(row))
+        rows.append(bytes(row) + bytes(-len(row) % 4))
         mask_rows.append(bytes(mask))
     return header + b"".join(rows) + b"".join(mask_rows)
 
 
-def write_icon(path, connected):
-    images = [icon_image(n, connected) for n in SIZES]
-    out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
-    offset = 6 + 16 * len(images)
-    for n, data in zip(SIZES, images):
-        out += struct.pack("<BBBBHHII", n % 256, n % 256, 0, 0, 1, 32, len(data), offset)
-        offset += len(data)
-    for data in images:
-        out += data
-    with open(path, "wb") as f:
-        f.write(out)
+def write_pictures(directory, name, connected, first_id):
+    """The images of one state as NAME_16.bin, NAME_32.bin and NAME_48.bin, and their group
+    directory NAME.grp, whose entries name the images by resource id from first_id on."""
+    group = bytearray(struct.pack("<HHH", 0, 1, len(SIZES)))
+    for i, (n, bits) in enumerate(zip(SIZES, DEPTHS)):
+        data = icon_image(n, connected, bits)
+        with open("%s/%s_%d.bin" % (directory, name, n), "wb") as f:
+            f.write(data)
+        group += struct.pack("<BBBBHHIH", n % 256, n % 256, 0, 0, 1, bits, len(data), first_id + i)
+    with open("%s/%s.grp" % (directory, name), "wb") as f:
+        f.write(group)
 
 
 # The 16 colours of the marks: black, white, green and red, the rest unused.
@@ -112,8 +119,8 @@ def mark_icon(success):
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
-    write_icon(sys.argv[1] + "/connected.ico", True)
-    write_icon(sys.argv[1] + "/not_connected.ico", False)
+    write_pictures(sys.argv[1], "connected", True, 201)
+    write_pictures(sys.argv[1], "not_connected", False, 204)
     for name, success in (("success_mark.ico", True), ("failure_mark.ico", False)):
         with open(sys.argv[1] + "/" + name, "wb") as f:
             f.write(mark_icon(success))

@@ -1,14 +1,18 @@
-// The properties dialog, its Login page and its links in the real modal dialog, driven by steps a
-// timer runs in the dialog's own loop; the Login page against the local provider service.
+// The properties dialog, its pages and its links in the real modal dialog, driven by steps a
+// timer runs in the dialog's own loop; the Login and General pages against the local provider
+// service.
 #include "app/appstate.h"
 #include "app/mainwindow.h"
 #include "base/hyperlink.h"
+#include "base/osprobe.h"
 #include "base/registry.h"
 #include "deployment.h"
+#include "iat.h"
 #include "provider_client.h"
 #include "dialog_driver.h"
 #include "recording.h"
 #include "ui/properties/frame.h"
+#include "ui/properties/infotext.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -69,6 +73,7 @@ TEST_F(Dialog, ApplyStoresAndOnlyOpenedPagesAreApplied) {
     };
     run(kPageGeneral, {[](HWND frame) { markChanged(shownPage(frame)), press(frame, IDOK); }});
     EXPECT_EQ(99u, saveCredentials());
+    EXPECT_EQ("-", setting("AutoMount"));
     run(kPageLogin, {clickAndApply, [](HWND frame) { press(frame, IDCANCEL); }});
     EXPECT_EQ(1u, saveCredentials());
     run(kPageLogin, {clickAndApply, [](HWND frame) {
@@ -179,6 +184,159 @@ TEST_F(Dialog, LinksAreBlueAndLeaveNothingBehind) {
     EXPECT_EQ(0, propertiesLeft);
     for (HGDIOBJ font : fonts)
         EXPECT_TRUE(font && GetObjectType(font) == 0); // made, and deleted
+}
+
+// Each control of a page in creation order: "~" when hidden, its id (-1 for none), its text.
+std::string controls(HWND page) {
+    std::string all;
+    char text[512];
+    for (HWND c = GetWindow(page, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+        all += (shown(c) ? "" : "~") + std::to_string(GetDlgCtrlID(c)) + " " +
+               std::string(text, GetWindowTextA(c, text, sizeof text)) + "|";
+    return all;
+}
+
+// Not connected, and a service that cannot be reached; a refresh with both; the squares'
+// brushes. (An icon's text: "?" and its resource number as a character, 110 "n" and 124 "|".)
+TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
+    setString("statApiProto", "http");
+    setString("statApiHost", "127.0.0.1:1");
+    setString("DAVUser", "dav");
+    setString("DAVPasswd", "pw");
+    run(kPageGeneral, {[&](HWND frame) {
+            HWND page = shownPage(frame);
+            EXPECT_EQ(
+                "~1073 ?n|1074 ?||-1 Qelto Nimbara|1020 |-1 Typ:|1072 Nichtverbundenes Netzlaufwerk"
+                "|-1 Dateisystem:|-1 WebDAV|1025 |1056 |-1 Belegter Speicher:|~1000 |1079 Bytes|"
+                "1075 unbekannt|1057 |-1 Freier Speicher:|~1084 |1078 Bytes|1076 unbekannt|1015 |"
+                "-1 Speicherkapazit\xE4t:|~1083 |1080 Bytes|1077 unbekannt|1082 |1071 Laufwerk T:|"
+                "1035 Aktualisieren|1029 |-1 Produkt:|1085 |",
+                controls(page));
+            setString("statApiHost", provider::host("http"));
+            setString("DriveLetter", "X:");
+            provider::script(
+                {{"Status: 200\r\nQuota-Used-Bytes: 5\r\nQuota-Total-Bytes: 10\r\n"
+                  "Quota-Available-Bytes: 5\r\nQuota-Used-Pretty: 5 B\r\nQuota-Available-"
+                  "Pretty: 5 B\r\nQuota-Total-Pretty: 10 B\r\nPackage-Name: S\r\n"}});
+            app.connected = true;
+            press(page, 1035);
+            EXPECT_EQ(
+                "1073 ?n|~1074 ?||-1 Qelto Nimbara|1020 |-1 Typ:|1072 Netzlaufwerk|-1 Dateisystem:|"
+                "-1 WebDAV|1025 |1056 |-1 Belegter Speicher:|1000 5|1079 Bytes|1075 5 B|1057 |"
+                "-1 Freier Speicher:|1084 5|1078 Bytes|1076 5 B|1015 |-1 Speicherkapazit\xE4t:|"
+                "1083 10|1080 Bytes|1077 10 B|1082 |1071 Laufwerk X:|1035 Aktualisieren|1029 |"
+                "-1 Produkt:|1085 S|",
+                controls(page));
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, 1035)));
+            auto brush = [page](int id) {
+                return SendMessageA(page, WM_CTLCOLORSTATIC, 0, LPARAM(GetDlgItem(page, id)));
+            };
+            LOGBRUSH green = {};
+            GetObjectA(HGDIOBJ(brush(1056)), sizeof green, &green);
+            EXPECT_TRUE(green.lbColor == RGB(0, 110, 0) &&
+                        brush(1057) == LRESULT(GetStockObject(WHITE_BRUSH)));
+        }},
+        "general");
+}
+
+bool enabled(HWND page, int id) {
+    return IsWindowEnabled(GetDlgItem(page, id));
+}
+std::string nameSpace(const char* folder) {
+    return std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + folder +
+           "\\NameSpace\\{5E1A7C20-3B9D-4F62-A8D1-7C04E9B2F318}";
+}
+BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
+    return version->dwMajorVersion = 5, version->dwMinorVersion = 1;
+}
+
+// The stored letter C: is offered though in use, with the 22 free ones (Z: is in use). A focus
+// change is no change. Apply writes every box and reconnects under the new letter. Then the
+// Explorer entries go as whole keys, the start box keeps AutoMount's mark, no selection stores
+// no letter, and on XP SSL is not stored.
+TEST_F(Dialog, SettingsPageAppliesItsChoices) {
+    setString("DriveLetter", "C:");
+    writeDwordSetting("Software\\Qelto\\Nimbara", "AutoMount", 1);
+    recording::unmount = [] { recording::record(setting("DriveLetter")); };
+    recording::mount = [](bool) { return recording::record(setting("DriveLetter")), true; };
+    app.connected = true;
+    auto stored = [] { // the entries' titles, and what is below them
+        std::string all = setting("AutoMount") + setting("MyComputerIcon") +
+                          setting("DesktopIcon") + setting("SSL") + setting("DriveLetter");
+        for (const std::string& key : {nameSpace("MyComputer"), nameSpace("Desktop")})
+            all += " " + setting("", key) + setting("", key + "\\Below");
+        return all;
+    };
+    auto click = [](HWND page) {
+        for (int id : {1014, 1017, 1010})
+            SendDlgItemMessageA(page, id, BM_CLICK, 0, 0);
+    };
+    run(kPageSettings, {[&](HWND frame) {
+            HWND page = shownPage(frame);
+            EXPECT_EQ(
+                "-1 Laufwerk|1051 Laufwerksbuchstabe:|1033 C:|1052 Um den Laufwerksbuchstaben zu "
+                "\xE4ndern ist eine Neuverbindung erforderlich.|-1 Systemstart|1014 Nimbara in der "
+                "Symbolleiste starten|1012 Bei Start automatisch verbinden|-1 Systemabh\xE4ngig|"
+                "1043 Verschl\xFCsselte Dateitransfers|1027 Zeitlich unlimitierte Verbindung|"
+                "-1 Einbindung|1010 Symbol auf dem Desktop anzeigen|1017 Symbol im Arbeitsplatz "
+                "anzeigen|",
+                controls(page));
+            EXPECT_EQ(23, SendDlgItemMessageA(page, 1033, CB_GETCOUNT, 0, 0));
+            EXPECT_TRUE(IsDlgButtonChecked(page, 1012) && !enabled(page, 1012) &&
+                        enabled(page, 1043));
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(1014, BN_SETFOCUS), 0);
+            EXPECT_FALSE(enabled(frame, 3));
+            click(page);
+            EXPECT_TRUE(enabled(page, 1012));
+            SendDlgItemMessageA(page, 1033, CB_SELECTSTRING, -1, reinterpret_cast<LPARAM>("D:"));
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(1033, CBN_SELCHANGE), 0);
+            press(frame, 3);
+            EXPECT_EQ("unmountDrive false;C:;mountDrive false;D:;", recording::joined());
+            EXPECT_EQ("1110D: Nimbara- Nimbara-", stored());
+            for (const char* folder : {"MyComputer", "Desktop"})
+                writeStringSetting((nameSpace(folder) + "\\Below").c_str(), "", "x");
+            click(page);
+            SendDlgItemMessageA(page, 1043, BM_CLICK, 0, 0);
+            SendDlgItemMessageA(page, 1033, CB_SETCURSEL, -1, 0);
+            auto real = redirectImport("kernel32.dll", "GetVersionExA", windowsXp);
+            press(frame, 3);
+            redirectImport("kernel32.dll", "GetVersionExA", real);
+            EXPECT_EQ("1000D: -- --", stored());
+            EXPECT_FALSE(autostartEnabled());
+        }},
+        "settings");
+}
+
+// EqualSid that never matches the Administrators group, as for a user outside it.
+decltype(&EqualSid) realEqualSid = nullptr;
+BOOL WINAPI notAdministrators(PSID a, PSID b) {
+    return realEqualSid(a, b) && *GetSidSubAuthority(a, *GetSidSubAuthorityCount(a) - 1) != 544;
+}
+
+// The read-only text from this system's facts, for Wine's administrator and for another user.
+TEST_F(Dialog, InfoPageShowsTheRuntimeText) {
+    writeDwordSetting("Software\\Qelto\\Nimbara", "ForceMethod", 4);
+    OsProbe p;
+    RuntimeFacts facts = {4, p.majorVersion(), p.minorVersion(), p.buildNumber(), 0, true, true, 4};
+    facts.editionCode = p.editionCode(), facts.is32Bit = p.is32Bit();
+    for (bool administrator : {true, false}) {
+        facts.administrator = administrator;
+        if (!administrator)
+            realEqualSid = redirectImport("advapi32.dll", "EqualSid", notAdministrators);
+        run(kPageInfo, {[&](HWND frame) {
+                HWND page = shownPage(frame);
+                EXPECT_EQ(
+                    "-1 Nachstehend sehen Sie Informationen zur aktuellen Version sowie "
+                    "Systemeinstellungen.\r\nKopieren Sie diese bitte bei Supportanfragen in Ihr "
+                    "E-Mail um uns die Hilfestellung zu erleichtern|1066 " +
+                        runtimeInfoText(facts) +
+                        "|1000 E-Mail an " NIMBARA_SUPPORT_ADDRESS " verfassen.|",
+                    controls(page));
+                EXPECT_TRUE(GetWindowLongA(GetDlgItem(page, 1066), GWL_STYLE) & ES_READONLY);
+            }},
+            administrator ? "info" : "info-user");
+    }
+    redirectImport("advapi32.dll", "EqualSid", realEqualSid);
 }
 
 } // namespace

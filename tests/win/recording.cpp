@@ -14,12 +14,14 @@ std::vector<std::string> calls;
 bool scanFindsShare = false;
 bool online = true;
 std::function<bool(bool)> mount;
+std::function<void()> unmount;
 
 void reset() {
     calls.clear();
     scanFindsShare = false;
     online = true;
     mount = nullptr;
+    unmount = nullptr;
 }
 
 std::string joined() {

@@ -14,6 +14,7 @@ extern bool scanFindsShare;
 extern bool online; // what the internet check answers
 // What mountDrive does beside recording, and its answer; none: it answers false.
 extern std::function<bool(bool openAfter)> mount;
+extern std::function<void()> unmount; // what unmountDrive does beside recording
 
 void reset();
 std::string joined();

@@ -15,6 +15,8 @@ bool mountDrive(bool openAfter) {
 
 void unmountDrive(bool clearCredentials) {
     record(std::string("unmountDrive ") + (clearCredentials ? "true" : "false"));
+    if (recording::unmount)
+        recording::unmount();
 }
 
 void autoMount() {
