@@ -10,6 +10,9 @@ shift
 nimbara_wine_env "$prefix"
 # Where the local provider service of this build keeps its script and request log.
 export NIMBARA_PROVIDER_STATE="${NIMBARA_PROVIDER_STATE:-$(dirname "$prefix")/provider-state}"
+# Where the tests save their screenshots.
+export NIMBARA_SCREENSHOTS="${NIMBARA_SCREENSHOTS:-$(dirname "$prefix")/screenshots}"
+mkdir -p "$NIMBARA_SCREENSHOTS"
 nimbara_wine_init
 nimbara_display || exit 1
 # The program's output goes through a file: a Wine process it starts in the background (a
