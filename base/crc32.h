@@ -8,8 +8,17 @@
 
 constexpr uint32_t kCrc32Start = 0xFFFFFFFF;
 
-// Carries crc (kCrc32Start at first) over size bytes; the checksum is the complement of the end.
-uint32_t crc32Update(uint32_t crc, const void* data, size_t size);
+// The usual 256-entry table, built where it is used rather than carried in the program.
+class Crc32 {
+public:
+    Crc32();
+    // Carries crc (kCrc32Start at first) over size bytes; the checksum is the complement of the
+    // end.
+    uint32_t update(uint32_t crc, const void* data, size_t size) const;
+
+private:
+    uint32_t table_[256];
+};
 
 // The checksum of the stream from its position to its end, and the bytes read: -1 after a read
 // error. False when there is no stream.

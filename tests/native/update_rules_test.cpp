@@ -8,9 +8,10 @@
 #include <string>
 
 static std::string crcOf(const std::string& bytes, size_t split) {
-    uint32_t crc = crc32Update(kCrc32Start, bytes.data(), split);
+    const Crc32 table;
+    uint32_t crc = table.update(kCrc32Start, bytes.data(), split);
     char text[9];
-    formatCrc32(~crc32Update(crc, bytes.data() + split, bytes.size() - split), text);
+    formatCrc32(~table.update(crc, bytes.data() + split, bytes.size() - split), text);
     return text;
 }
 
@@ -49,14 +50,14 @@ TEST(UpdateRules, RequestPathSizeBarAndAddresses) {
                               {"//x/y", "y"},
                               {"", ""}};
     for (const auto& p : paths)
-        EXPECT_EQ(p[1], updateRequestPath(p[0])) << p[0];
-    const std::pair<const char*, long long> sizes[] = {
+        EXPECT_STREQ(p[1], updateRequestPath(p[0])) << p[0];
+    const std::pair<const char*, long> sizes[] = {
         {"", 250000}, {"5000000", 5000000}, {"12abc", 12}, {"abc", 0}, {"-5", -5}};
     for (const auto& s : sizes)
         EXPECT_EQ(s.second, expectedUpdateSize(s.first)) << s.first;
-    const long long bars[][3] = {{0, 0, 0},      {512, 0, 0},          {512, -5, 0},
-                                 {1, 3, 33},     {2999, 3000, 99},     {4000, 3000, 100},
-                                 {0, 200000, 0}, {4294967295u, 5, 100}};
+    const long bars[][3] = {{0, 0, 0},      {512, 0, 0},          {512, -5, 0},
+                            {1, 3, 33},     {2999, 3000, 99},     {4000, 3000, 100},
+                            {0, 200000, 0}, {4294967295u, 5, 100}};
     for (const auto& b : bars)
         EXPECT_EQ(b[2], downloadBarPosition(static_cast<uint32_t>(b[0]), b[1])) << b[0] << b[1];
     for (const char* web : {"http://h/x", "https://h/x"})

@@ -1,5 +1,6 @@
 // The Update page in the real dialog: its controls, its states with the search and the choices,
 // and updates downloaded from the local provider service, checked and installed.
+#include "deployment.h"
 #include "dialog_driver.h"
 #include "iat.h"
 #include "provider_client.h"
@@ -108,14 +109,16 @@ void saveScreenshot(HWND window, const char* name) {
 }
 
 // Nothing announced, then the search finds the installed version, then the next one finds a
-// newer one; the choices stay exclusive, and skipping stores the version and closes.
+// newer one; the link opens only a web page the service names; the choices stay exclusive, and
+// skipping stores the version and closes.
 TEST_F(Dialog, UpdatePageStatesSearchAndSkip) {
     provider::reset();
     setString("authApiProto", "http");
     setString("authApiHost", provider::host("http"));
     provider::Answer current, newer;
-    current.body = provider::fieldAnswer({{"Version", "1.0.0"}});
-    newer.body = provider::fieldAnswer({{"Version", "1.0.1"}, {"Checksum", "352441C2"}});
+    current.body = provider::fieldAnswer({{"Version", "1.0.0"}, {"Info-Uri", "http://h/neu"}});
+    newer.body = provider::fieldAnswer(
+        {{"Version", "1.0.1"}, {"Checksum", "352441C2"}, {"Info-Uri", "file:///C:/x.exe"}});
     provider::script({current, newer});
     INT_PTR result =
         run(kPageUpdate,
@@ -125,8 +128,11 @@ TEST_F(Dialog, UpdatePageStatesSearchAndSkip) {
                  EXPECT_EQ("-----+---hh000 Update suchen Suche Updates  ", state(page));
                  press(page, 1036);
                  EXPECT_EQ("------+-+vv100 Durchführen Version aktuell 1.0.0 ", state(page));
+                 press(page, 1054);
                  press(page, 1035);
                  EXPECT_EQ("+++++++++vv100 Durchführen Suche Updates 1.0.1 352441C2", state(page));
+                 press(page, 1054); // not a web page: the change log instead
+                 ShowWindow(frame, SW_RESTORE);
              },
              [](HWND frame) { // on screen by now
                  saveScreenshot(frame, "update-page.bmp");
@@ -137,6 +143,9 @@ TEST_F(Dialog, UpdatePageStatesSearchAndSkip) {
                  press(page, 1036);
              }});
     EXPECT_EQ(1036, result);
+    EXPECT_EQ("shellOpen window http://h/neu  1;shellOpen window http://" NIMBARA_PORTAL_HOST
+              "/Nimbara/WindowsClient/ChangeLog  1;",
+              recording::joined());
     std::string skipped;
     EXPECT_TRUE(readProductString("UpdateIgnoreVersion", &skipped) && skipped == "1.0.1");
 }

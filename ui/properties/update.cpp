@@ -119,9 +119,12 @@ static bool downloadFailed(HWND page) {
     return false;
 }
 
-static void showReceived(HWND page, uint32_t received, long long expected) {
-    std::string counter = std::to_string(received) + "/" + app.updateInfo.fileSize + " Bytes";
-    SetDlgItemTextA(page, IDC_UPDATE_COUNTER, counter.c_str());
+// A size text too long for the counter leaves the counter empty.
+static void showReceived(HWND page, uint32_t received, long expected) {
+    char counter[64];
+    formatText(counter, sizeof counter, "%lu/%s Bytes", static_cast<unsigned long>(received),
+               app.updateInfo.fileSize.c_str());
+    SetDlgItemTextA(page, IDC_UPDATE_COUNTER, counter);
     SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_SETPOS, downloadBarPosition(received, expected),
                         0);
 }
@@ -137,7 +140,7 @@ static bool createDownload(UpdateFiles* files, const char* path) {
 }
 
 // Every chunk reaches the file whole, or the download fails; no update comes near 4 GB.
-static bool receiveUpdate(HWND page, HttpClient* client, HANDLE file, long long expected) {
+static bool receiveUpdate(HWND page, HttpClient* client, HANDLE file, long expected) {
     char chunk[kAnswerChunkSize];
     uint32_t received = 0;
     DWORD got;
@@ -155,10 +158,10 @@ static bool receiveUpdate(HWND page, HttpClient* client, HANDLE file, long long 
 // Only an http:// or https:// location is asked: the service names a web server, never a file
 // or a share. An answer without body is an empty download, which the check then refuses.
 bool downloadUpdate(HWND page, const char* location, const char* tempDir, UpdateFiles* files) {
-    std::string path = updateRequestPath(location);
+    const char* path = updateRequestPath(location);
     enableControl(page, IDC_UPDATE_BAR, true);
     enableControl(page, IDC_UPDATE_DOWNLOAD_LABEL, true);
-    long long expected = expectedUpdateSize(app.updateInfo.fileSize);
+    long expected = expectedUpdateSize(app.updateInfo.fileSize);
     SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_SETSTEP, 1, 0);
     char target[kUpdatePathSize];
@@ -169,7 +172,7 @@ bool downloadUpdate(HWND page, const char* location, const char* tempDir, Update
     HttpClient client;
     if (!isWebAddress(location) || !client.open(location, nullptr, nullptr, kUserAgent))
         return downloadFailed(page);
-    bool done = client.send(path.c_str(), Get, nullptr) && createDownload(files, target) &&
+    bool done = client.send(path, Get, nullptr) && createDownload(files, target) &&
                 receiveUpdate(page, &client, files->download, expected);
     client.close();
     if (!done)
@@ -373,7 +376,7 @@ static void runChosen(HWND page) {
 // Only a web address from the service is opened; any other falls back to the change log.
 static void openChanges(HWND page) {
     const UpdateInfo& update = app.updateInfo;
-    bool announcedPage = update.announced && isWebAddress(update.infoUri);
+    bool announcedPage = update.announced && isWebAddress(update.infoUri.c_str());
     openWebPage(page, announcedPage ? update.infoUri.c_str() : kChangeLogPage, true);
 }
 
