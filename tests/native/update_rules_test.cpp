@@ -5,64 +5,40 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
-static std::string crcOf(const std::string& bytes, size_t split) {
-    const Crc32 table;
-    uint32_t crc = table.update(kCrc32Start, bytes.data(), split);
-    char text[9];
-    formatCrc32(~table.update(crc, bytes.data() + split, bytes.size() - split), text);
-    return text;
-}
-
-// Streamed in two parts or read from a file; a stream that cannot be read counts -1.
-TEST(Crc32, TextsStreamsAndFiles) {
-    const std::pair<std::string, const char*> cases[] = {
-        {"abc", "352441C2"},
-        {"", "00000000"},
-        {"123456789", "CBF43926"},
-        {std::string("\xff\0\x80", 3), "AC616EDF"}};
-    for (const auto& c : cases)
-        for (size_t split : {size_t{0}, c.first.size() / 2})
-            EXPECT_EQ(c.second, crcOf(c.first, split)) << c.first;
+// Of texts, and of a stream from its position on; a stream whose reads fail counts -1.
+TEST(UpdateRules, Crc32) {
+    std::string texts;
+    for (const char* bytes : {"abc", "", "123456789", "\xff\x80"}) {
+        char text[9];
+        formatCrc32(~Crc32().update(kCrc32Start, bytes, strlen(bytes)), text);
+        texts += std::string(text) + " ";
+    }
+    EXPECT_EQ("352441C2 00000000 CBF43926 3F456CAD ", texts);
     FILE* file = tmpfile();
-    fputs("abc", file);
-    rewind(file);
     uint32_t crc = 0;
     long count = 0;
-    ASSERT_TRUE(fileCrc32(file, &crc, &count));
-    EXPECT_EQ(0x352441C2u, crc);
-    EXPECT_EQ(3, count);
-    fclose(file);
+    EXPECT_TRUE(fputs("xabc", file) >= 0 && fseek(file, 1, SEEK_SET) == 0 &&
+                fileCrc32(file, &crc, &count) && crc == 0x352441C2 && count == 3);
     FILE* folder = fopen(".", "rb"); // opens, but every read fails
-    ASSERT_TRUE(fileCrc32(folder, &crc, &count));
-    EXPECT_EQ(-1, count);
-    fclose(folder);
-    EXPECT_FALSE(fileCrc32(nullptr, &crc, &count));
+    EXPECT_TRUE(fileCrc32(folder, &crc, &count) && count == -1 &&
+                !fileCrc32(nullptr, &crc, &count));
+    fclose(file), fclose(folder);
 }
 
-TEST(UpdateRules, RequestPathSizeBarAndAddresses) {
-    const char* paths[][2] = {{"http://h/dir/file.exe", "dir/file.exe"},
-                              {"https://h:8/a/b/c.exe", "a/b/c.exe"},
-                              {"h/file.exe", "file.exe"},
-                              {"/a/b/c", "c"},
-                              {"http://h", "h"},
-                              {"//x/y", "y"},
-                              {"", ""}};
-    for (const auto& p : paths)
-        EXPECT_STREQ(p[1], updateRequestPath(p[0])) << p[0];
-    const std::pair<const char*, long> sizes[] = {
-        {"", 250000}, {"5000000", 5000000}, {"12abc", 12}, {"abc", 0}, {"-5", -5}};
-    for (const auto& s : sizes)
-        EXPECT_EQ(s.second, expectedUpdateSize(s.first)) << s.first;
-    const long bars[][3] = {{0, 0, 0},      {512, 0, 0},          {512, -5, 0},
-                            {1, 3, 33},     {2999, 3000, 99},     {4000, 3000, 100},
-                            {0, 200000, 0}, {4294967295u, 5, 100}};
-    for (const auto& b : bars)
-        EXPECT_EQ(b[2], downloadBarPosition(static_cast<uint32_t>(b[0]), b[1])) << b[0] << b[1];
-    for (const char* web : {"http://h/x", "https://h/x"})
-        EXPECT_TRUE(isWebAddress(web)) << web;
-    for (const char* other : {"file:///C:/x.exe", "\\\\server\\share\\x.exe", "HTTP://h/x",
-                              "http:/h/x", "ftp://h/x", "", "C:\\x.exe"})
-        EXPECT_FALSE(isWebAddress(other)) << other;
+// The path on the host; the size sent, or 250000; the bar, 0 while the size is unknown; web only.
+TEST(UpdateRules, PathSizeBarAndAddresses) {
+    std::string paths;
+    for (const char* location :
+         {"http://h/d/f.exe", "https://h:8/a/b/c", "h/f", "/a/b/c", "http://h", ""})
+        paths += std::string(updateRequestPath(location)) + " ";
+    EXPECT_EQ("d/f.exe a/b/c f c h  ", paths);
+    EXPECT_TRUE(expectedUpdateSize("") == 250000 && expectedUpdateSize("12abc") == 12 &&
+                expectedUpdateSize("-5") == -5);
+    EXPECT_TRUE(downloadBarPosition(512, 0) == 0 && downloadBarPosition(512, -5) == 0 &&
+                downloadBarPosition(1, 3) == 33 && downloadBarPosition(2999, 3000) == 99 &&
+                downloadBarPosition(4000, 3000) == 100 &&
+                downloadBarPosition(4294967295u, 5) == 100);
+    EXPECT_TRUE(isWebAddress("http://h/x") && isWebAddress("https://h/x") &&
+                !isWebAddress("file:///C:/x") && !isWebAddress("\\\\s\\x") &&
+                !isWebAddress("HTTP://h/x") && !isWebAddress("h:80/x"));
 }
