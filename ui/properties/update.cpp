@@ -129,13 +129,11 @@ static void showReceived(HWND page, uint32_t received, long expected) {
                         0);
 }
 
-// Others may read the download, or move or delete it (installUpdate notices that), but not
-// write it while it is open here.
+// Others may read the download while it is open here, but not write, move or delete it.
 static bool createDownload(UpdateFiles* files, const char* path) {
     files->closeDownload();
-    files->download =
-        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    files->download = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     return files->download != INVALID_HANDLE_VALUE;
 }
 
@@ -181,8 +179,8 @@ bool downloadUpdate(HWND page, const char* location, const char* tempDir, Update
     return true;
 }
 
-// Reads the download from its start through a duplicate of the handle it was written with, so
-// what is checked is that file, whatever now stands under its name.
+// Reads the download from its start through a duplicate of the handle it was written with: the
+// checksum is taken of the bytes written, never of a file looked up again by its name.
 static bool readBackCrc32(HANDLE file, uint32_t* crc, long* count) {
     HANDLE reader = nullptr;
     if (file == INVALID_HANDLE_VALUE ||
@@ -255,8 +253,8 @@ bool installFolder(char (&folder)[kUpdatePathSize]) {
 }
 
 // The new program is written in place from the download's own handle, which no other process
-// could write, move or delete since its creation: what was checked is what is installed, whatever
-// stands under the download's name by now. A program written in part is taken out again.
+// could write, move or delete since its creation: what was checked is what is installed. A
+// program written in part is taken out again.
 static bool copyInPlace(HANDLE checked, const char* program) {
     HANDLE target =
         CreateFileA(program, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
