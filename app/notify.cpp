@@ -31,3 +31,7 @@ BOOL showStatus(DWORD kind, const char* text, bool connected) {
 void showMessage(const char* text) {
     MessageBoxA(nullptr, text, "Nimbara", MB_OK);
 }
+
+void showInformation(const char* text) {
+    MessageBoxA(nullptr, text, "Nimbara", MB_OK | MB_ICONINFORMATION);
+}

@@ -12,3 +12,5 @@ enum BalloonKind : DWORD {
 
 BOOL showStatus(DWORD kind, const char* text, bool connected);
 void showMessage(const char* text);
+// The same box with the information icon, for a success the user confirms before it goes on.
+void showInformation(const char* text);

@@ -4,7 +4,10 @@
 
 #include "deployment.h"
 
+// A second build for the update tests defines another version.
+#ifndef NIMBARA_CLIENT_VERSION
 #define NIMBARA_CLIENT_VERSION "1.0.0"
+#endif
 
 namespace settings {
 

@@ -73,7 +73,8 @@ add_custom_command(
   COMMAND iconv -f UTF-8 -t CP1252 ${CMAKE_SOURCE_DIR}/res/nimbara.rc -o ${NIMBARA_RES_DIR}/nimbara.rc
   COMMAND python3 ${CMAKE_SOURCE_DIR}/res/make_icons.py ${NIMBARA_RES_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/res/nimbara.manifest ${NIMBARA_RES_DIR}/
-  DEPENDS res/nimbara.rc res/make_icons.py res/nimbara.manifest res/resource.h
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/nimbara.rc ${CMAKE_SOURCE_DIR}/res/make_icons.py
+          ${CMAKE_SOURCE_DIR}/res/nimbara.manifest ${CMAKE_SOURCE_DIR}/res/resource.h
   COMMENT "Preparing resources")
 set_source_files_properties(${NIMBARA_RES_DIR}/nimbara.rc PROPERTIES
   OBJECT_DEPENDS "${NIMBARA_ICON_FILES};${NIMBARA_RES_DIR}/nimbara.manifest")
@@ -83,19 +84,25 @@ target_include_directories(nimbara_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${N
 
 # The shipped program is compiled on its own, tuned for size, with the win32 thread model (see
 # cmake/win32-thread-model.sh) and the runtime pieces of base/runtime.cpp.
-add_executable(Nimbara WIN32 app/main.cpp base/runtime.cpp
-  ${NIMBARA_PORTABLE_SOURCES} ${NIMBARA_CORE_SOURCES} ${NIMBARA_COMMAND_SOURCES}
-  ${NIMBARA_DRIVE_SOURCES} ${NIMBARA_DIALOG_SOURCES} ${NIMBARA_SEAM_SOURCES}
-  $<TARGET_OBJECTS:nimbara_resources>)
-nimbara_target_setup(Nimbara)
-target_compile_options(Nimbara PRIVATE -Os -ffunction-sections -fdata-sections)
-set_target_properties(Nimbara PROPERTIES
-  CXX_COMPILER_LAUNCHER ${CMAKE_SOURCE_DIR}/cmake/win32-thread-model.sh
-  CXX_LINKER_LAUNCHER ${CMAKE_SOURCE_DIR}/cmake/win32-thread-model.sh)
-target_link_libraries(Nimbara PRIVATE ${NIMBARA_WINDOWS_LIBS})
-target_link_options(Nimbara PRIVATE ${NIMBARA_LINK_FLAGS} -Wl,--gc-sections
-  $<$<CONFIG:Release>:-s>)
-set_target_properties(Nimbara PROPERTIES OUTPUT_NAME Nimbara RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+function(nimbara_program target)
+  add_executable(${target} WIN32 app/main.cpp base/runtime.cpp
+    ${NIMBARA_PORTABLE_SOURCES} ${NIMBARA_CORE_SOURCES} ${NIMBARA_COMMAND_SOURCES}
+    ${NIMBARA_DRIVE_SOURCES} ${NIMBARA_DIALOG_SOURCES} ${NIMBARA_SEAM_SOURCES}
+    $<TARGET_OBJECTS:nimbara_resources>)
+  nimbara_target_setup(${target})
+  target_compile_options(${target} PRIVATE -Os -ffunction-sections -fdata-sections)
+  set_target_properties(${target} PROPERTIES
+    CXX_COMPILER_LAUNCHER ${CMAKE_SOURCE_DIR}/cmake/win32-thread-model.sh
+    CXX_LINKER_LAUNCHER ${CMAKE_SOURCE_DIR}/cmake/win32-thread-model.sh)
+  target_link_libraries(${target} PRIVATE ${NIMBARA_WINDOWS_LIBS})
+  target_link_options(${target} PRIVATE ${NIMBARA_LINK_FLAGS} -Wl,--gc-sections
+    $<$<CONFIG:Release>:-s>)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()
+nimbara_program(Nimbara)
+# The same program under another version: the update that the end-to-end tests install.
+nimbara_program(Nimbara_next)
+target_compile_definitions(Nimbara_next PRIVATE NIMBARA_CLIENT_VERSION="1.0.1")
 
 # The Wine wrapper runs every Windows test program; CTest uses it as the emulator.
 set(NIMBARA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)

@@ -12,6 +12,7 @@
 # usage: tools/benchmark.sh
 #   NIMBARA_BENCH_RUNS       measured runs per program (default 15, after one warm-up run)
 #   NIMBARA_BENCH_AUTH_RUNS  measured rounds per protocol (default 30, after two warm-up rounds)
+#   NIMBARA_BENCH_UPDATE_RUNS  measured rounds of the update download (default 10, after one)
 #   NIMBARA_BENCH_BUILD      build directory of the timed build (default build/x86_64)
 set -u -o pipefail
 
@@ -21,6 +22,7 @@ source tests/support/wine-lib.sh
 
 runs="${NIMBARA_BENCH_RUNS:-15}"
 auth_runs="${NIMBARA_BENCH_AUTH_RUNS:-30}"
+update_runs="${NIMBARA_BENCH_UPDATE_RUNS:-10}"
 build_dir="${NIMBARA_BENCH_BUILD:-build/x86_64}"
 build_dir="${build_dir%/}"
 # The provider service of the benchmark: its certificates, state and preferred ports, apart from
@@ -33,7 +35,7 @@ client_class="QeltoNimbaraWindowsClient"
 quit_command=4006 # IDM_QUIT
 minimal_class="NimbaraBenchMinimalWindow"
 timed_targets=(Nimbara bench_launch minimal_exit minimal_window bench_auth bench_wininet
-  certinstall bench_connect netprovider)
+  bench_update certinstall bench_connect netprovider)
 size_targets=(Nimbara minimal_exit)
 started=$SECONDS
 
@@ -268,6 +270,18 @@ if command -v curl >/dev/null; then
   curl_https=$(curl_figures "https://127.0.0.1:$https_port$auth_path") ||
     die "curl over HTTPS failed"
 fi
+
+# The update: a 5 MB file of random bytes, served for every request, downloaded and checked.
+update_file="$service_dir/update.bin"
+head -c $((5 * 1024 * 1024)) /dev/urandom >"$update_file"
+update_crc=$(python3 -c 'import sys, zlib; print("%08X" % zlib.crc32(open(sys.argv[1], "rb").read()))' \
+  "$update_file")
+printf '[{"status": 200, "file": "%s"}]\n' "$update_file" >"$service_dir/provider-state/script.json.tmp"
+mv -f "$service_dir/provider-state/script.json.tmp" "$service_dir/provider-state/script.json"
+run_wine "$output_dir/bench_update.txt" $((120 + 20 * update_runs)) "$bin/bench_update.exe" \
+  "$http_port" "$update_crc" "$update_runs" || die "bench_update failed: $(cat "$output_dir/bench_update.txt")"
+grep -q '^crc32 ' "$output_dir/bench_update.txt" ||
+  die "bench_update printed: $(cat "$output_dir/bench_update.txt")"
 bash tests/support/provider-fixture.sh cleanup "$service_dir" >/dev/null 2>&1
 service_started=""
 
@@ -396,6 +410,23 @@ time_row "WNetAddConnection2A, bare" "$(connect_figures map)"
 time_row "sum of the two outside calls (sum of medians)" "$outside"
 row "ratio of medians, client to the outside calls" "$(ratio "$connect" "$outside")" "" ""
 row "ratio of medians, client without its pauses" "$(ratio "$own" "$outside")" "" ""
+# "MEDIAN MIN MAX" of a line "NAME median M min A max B runs N" of bench_update's output.
+update_figures() {
+  local median min max
+  read -r _ _ median _ min _ max _ < <(grep "^$1 median " "$output_dir/bench_update.txt")
+  echo "$median $min $max"
+}
+echo
+echo "Update: download and check of a 5 MB file from the local provider service (HTTP), $update_runs"
+echo "rounds after one warm-up, one download of each kind per round; wall time in ms"
+row "" "median" "min" "max"
+update_client=$(update_figures client)
+update_plain=$(update_figures wininet)
+time_row "bench_update.exe (downloadUpdate + verifyUpdate)" "$update_client"
+time_row "bench_update.exe, minimal WinINet download" "$update_plain"
+row "ratio of medians" "$(ratio "$update_client" "$update_plain")" "" ""
+read -r _ crc_speed < <(grep '^crc32 ' "$output_dir/bench_update.txt")
+row "CRC-32 throughput (Crc32::update, in memory)" "$crc_speed" "MB/s" ""
 
 parse=$(build/native/tools/bench/native/parse_bench) || die "parse_bench failed"
 read -r _ typical_bytes _ _ typical_ns _ typical_runs < <(grep '^typical ' <<<"$parse")

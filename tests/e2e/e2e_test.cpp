@@ -1,9 +1,8 @@
 // End-to-end: the real Nimbara.exe under Wine, started with its switches as a user or the
 // system would, and driven through its window as other processes do.
-#include "control.h"
+#include "client_fixture.h"
 #include "provider_client.h"
 
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,68 +12,7 @@
 
 namespace {
 
-const DWORD kTimeout = 60000;
-
-std::string productValue(const char* name) {
-    char buffer[256] = "";
-    DWORD size = sizeof buffer - 1;
-    if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", name, RRF_RT_ANY, nullptr,
-                     buffer, &size) != ERROR_SUCCESS)
-        return "<absent>";
-    return std::string(buffer, size);
-}
-
-void setProductValue(const char* name, DWORD type, const std::string& bytes) {
-    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", name, type, bytes.data(),
-                    static_cast<DWORD>(bytes.size()));
-}
-
-class Client : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_FALSE(control::clientPath().empty()) << "NIMBARA_EXE is not set";
-        stopLeftovers();
-    }
-    void TearDown() override {
-        stopLeftovers();
-        for (HANDLE process : processes) {
-            TerminateProcess(process, 99);
-            CloseHandle(process);
-        }
-    }
-
-    static void stopLeftovers() {
-        DWORD id = control::clientProcessId();
-        if (id == 0 || (control::sendCommand(4006) && control::waitForNoClient(20000)))
-            return;
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-        TerminateProcess(process, 99);
-        WaitForSingleObject(process, 10000);
-        CloseHandle(process);
-    }
-
-    HANDLE run(const std::string& arguments) {
-        processes.push_back(control::start(arguments));
-        EXPECT_NE(nullptr, processes.back()) << "could not start with " << arguments;
-        return processes.back();
-    }
-    HANDLE startInstance(const std::string& arguments) {
-        HANDLE process = run(arguments);
-        EXPECT_TRUE(control::waitForClient(kTimeout, GetProcessId(process))) << arguments;
-        return process;
-    }
-    // Runs a process that must end with exit code 0, without a window of its own meanwhile.
-    void runToEnd(const std::string& arguments) {
-        HANDLE process = run(arguments);
-        DWORD start = GetTickCount();
-        while (WaitForSingleObject(process, 20) == WAIT_TIMEOUT &&
-               GetTickCount() - start < kTimeout)
-            EXPECT_NE(GetProcessId(process), control::clientProcessId()) << arguments;
-        EXPECT_EQ(0u, control::waitExit(process, 0)) << arguments;
-    }
-
-    std::vector<HANDLE> processes;
-};
+using namespace e2e;
 
 TEST_F(Client, SwitchesWithAndWithoutAnInstance) {
     runToEnd("/stop"); // with no instance: ends at once

@@ -19,13 +19,13 @@ std::string clientPath() {
     return windowsPath("NIMBARA_EXE");
 }
 
-HANDLE start(const std::string& arguments) {
-    std::string commandLine = "\"" + clientPath() + "\"" + (arguments.empty() ? "" : " ");
+HANDLE start(const std::string& arguments, const std::string& program) {
+    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " ");
     commandLine += arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(clientPath().c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info))
         return nullptr;
     CloseHandle(info.hThread);

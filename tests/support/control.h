@@ -10,7 +10,7 @@ namespace control {
 
 // Path of Nimbara.exe: the NIMBARA_EXE environment variable (a Linux path) on Wine's drive Z:.
 std::string clientPath();
-HANDLE start(const std::string& arguments);
+HANDLE start(const std::string& arguments, const std::string& program = clientPath());
 // The process's exit code, or STILL_ACTIVE when it has not ended within timeoutMs.
 DWORD waitExit(HANDLE process, DWORD timeoutMs);
 

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """The local provider service of the Wine tests: HTTP, HTTPS and HTTPS with a certificate that
 nobody trusts, on 127.0.0.1, one request per connection. STATE_DIR/script.json is a JSON list of
-answers {"status": 200, "body": text or "hex": bytes, "hang": true never to answer}, one taken
-per request and the last repeated (none: 404), a new file starting over; STATE_DIR/requests.txt
-gets a line "PORT HEX(the request as it came)" for each request.
+answers {"status": 200, "body": text or "hex": bytes or "file": a path to send, "hang": true never
+to answer}, one taken per request and the last repeated (none: 404), a new file starting over;
+STATE_DIR/requests.txt gets a line "PORT HEX(the request as it came)" for each request.
 
 usage: provider.py STATE_DIR HTTP_PORT HTTPS_PORT UNTRUSTED_PORT CERT_DIR
 """
@@ -53,6 +53,7 @@ class Handler(socketserver.StreamRequestHandler):
             return
         body = answer.get("body", "").encode("latin-1")
         body = bytes.fromhex(answer["hex"]) if "hex" in answer else body
+        body = open(answer["file"], "rb").read() if "file" in answer else body
         head = "HTTP/1.1 %d Scripted\r\nContent-Length: %d\r\nConnection: close\r\n\r\n"
         self.wfile.write((head % (answer.get("status", 200), len(body))).encode() + body)
 

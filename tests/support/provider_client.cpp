@@ -53,7 +53,7 @@ void script(const std::vector<Answer>& answers) {
                 std::string(a.hang ? "true" : "false") + ", \"hex\": \"";
         for (unsigned char c : a.body)
             text += "0123456789abcdef"[c >> 4] + std::string(1, "0123456789abcdef"[c & 15]);
-        text += "\"}";
+        text += "\"" + (a.file.empty() ? "" : ", \"file\": \"" + a.file + "\"") + "}";
     }
     std::string target = statePath("script.json"), temporary = target + ".new";
     std::ofstream(temporary, std::ios::binary) << text << "]";

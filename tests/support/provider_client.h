@@ -20,6 +20,7 @@ struct Request {
 struct Answer {
     std::string body;  // bytes, sent with status 200
     bool hang = false; // read the request and never answer
+    std::string file;  // when set: the body is this file's content (a Linux path)
 };
 
 // The port of "http", "https" or "untrusted" (a certificate nobody trusts); "127.0.0.1:PORT".

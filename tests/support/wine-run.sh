@@ -13,6 +13,7 @@ export NIMBARA_PROVIDER_STATE="${NIMBARA_PROVIDER_STATE:-$(dirname "$prefix")/pr
 # Screenshots kept as test artefacts, and the folder the demo network provider shows as a drive.
 export NIMBARA_SCREENSHOTS="${NIMBARA_SCREENSHOTS:-$(dirname "$prefix")/screenshots}"
 export NIMBARA_DEMO_DRIVE="${NIMBARA_DEMO_DRIVE:-$(dirname "$prefix")/demo-drive}"
+mkdir -p "$NIMBARA_SCREENSHOTS"
 nimbara_wine_init
 nimbara_display || exit 1
 # The program's output goes through a file: a Wine process it starts in the background (a

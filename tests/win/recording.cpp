@@ -49,6 +49,10 @@ void showMessage(const char* text) {
     record(std::string("showMessage ") + text);
 }
 
+void showInformation(const char* text) {
+    record(std::string("showInformation ") + text);
+}
+
 // Not recorded: every network action asks it first.
 bool internetAvailable() {
     return recording::online;

@@ -55,7 +55,7 @@ protected:
         }
     }
 
-    void answer(const std::string& body) { provider::script({{body, false}}); }
+    void answer(const std::string& body) { provider::script({{body, false, ""}}); }
 
     std::string base() { return "http://" + provider::host("http") + "/"; }
 
@@ -158,7 +158,7 @@ TEST_F(Service, NotReachedUntrustedOrSilent) {
     EXPECT_EQ(AuthResult::NotReached, authenticateStoredCall());
     // A service that never answers: the call gives up after the receive time-out.
     useService("http");
-    provider::script({{"", true}});
+    provider::script({{"", true, ""}});
     DWORD start = GetTickCount();
     EXPECT_EQ(AuthResult::NotReached, authenticateCall("anna", "portal"));
     EXPECT_GE(GetTickCount() - start, kReceiveTimeoutMs / 2);

@@ -1,0 +1,145 @@
+// The Update page in the real dialog against the local provider service: its controls, its states
+// with the search and the link, a screenshot, and updates that must stop before the restart.
+#include "deployment.h"
+#include "dialog_driver.h"
+#include "iat.h"
+#include "provider_client.h"
+#include "ui/properties/update.h"
+
+#include <commctrl.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace dialogtest;
+
+namespace {
+
+// Every control with an id, and its text in Windows-1252 as the dialog holds it (none: an icon).
+const char* const kControls =
+    "1065 Update verfügbar|1058 Wie möchten Sie vorgehen?|1040 Jetzt aktualisieren|"
+    "1042 Später erneut erinnern|1046 Diese Version überspringen|1036 Update suchen|"
+    "1035 Update suchen|1038 |1090 |1089 |1034 1.0.0|1055 Verfügbares Update:|1037 |"
+    "1087 Prüfsumme:|1086 |1054 Was ist neu in dieser Version?|1026 Suche Updates|"
+    "1019 Download|1047 Dateiprüfung|1059|1060|1067|1062|1068";
+
+// Enabled (+) or not: the choices, buttons and labels; shown (v) or not: the search button and
+// the marks 1059, 1060, 1067, 1062, 1068; "Jetzt aktualisieren" taken; texts; the bar.
+std::string state(HWND page) {
+    std::string s;
+    for (int id : {1065, 1058, 1040, 1042, 1046, 1036, 1055, 1087, 1026})
+        s += IsWindowEnabled(GetDlgItem(page, id)) ? '+' : '-';
+    for (int id : {1035, 1059, 1060, 1067, 1062, 1068})
+        s += shown(GetDlgItem(page, id)) ? 'v' : 'h';
+    s += std::to_string(IsDlgButtonChecked(page, 1040));
+    for (int id : {1036, 1026, 1037, 1086, 1090})
+        s += "|" + text(page, id);
+    return s + "|" + std::to_string(SendDlgItemMessageA(page, 1038, PBM_GETPOS, 0, 0));
+}
+
+// The window as painted (a forced redraw would hide the page under Wine), as a 24-bit BMP in the
+// folder NIMBARA_SCREENSHOTS names (a Linux path).
+void saveScreenshot(HWND window, const char* name) {
+    ASSERT_NE(nullptr, getenv("NIMBARA_SCREENSHOTS"));
+    RECT r;
+    GetWindowRect(window, &r);
+    BITMAPINFOHEADER info = {40, r.right - r.left, r.bottom - r.top, 1, 24, 0, 0, 0, 0, 0, 0};
+    std::string pixels((info.biWidth * 3 + 3) / 4 * 4 * info.biHeight, '\0'); // rows of 4n bytes
+    HDC own = GetWindowDC(window), memory = CreateCompatibleDC(own);
+    HBITMAP bitmap = CreateCompatibleBitmap(own, info.biWidth, info.biHeight);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, info.biWidth, info.biHeight, own, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    GetDIBits(memory, bitmap, 0, info.biHeight, &pixels[0], reinterpret_cast<BITMAPINFO*>(&info),
+              0);
+    BITMAPFILEHEADER head = {0x4D42, static_cast<DWORD>(54 + pixels.size()), 0, 0, 54};
+    std::ofstream out(std::string("Z:") + getenv("NIMBARA_SCREENSHOTS") + "/" + name,
+                      std::ios::binary);
+    out.write(reinterpret_cast<char*>(&head), 14).write(reinterpret_cast<char*>(&info), 40);
+    EXPECT_TRUE((out << pixels).good()) << name;
+    DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(window, own);
+}
+
+decltype(&CreateFileA) realCreate = nullptr;
+bool refuseNewFiles = false; // the install makes the new program with CREATE_NEW
+HANDLE WINAPI createUnlessRefused(const char* name, DWORD access, DWORD share,
+                                  SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags,
+                                  HANDLE model) {
+    if (refuseNewFiles && how == CREATE_NEW)
+        return INVALID_HANDLE_VALUE;
+    return realCreate(name, access, share, security, how, flags, model);
+}
+
+// Nothing announced; the search finds the installed version, the next one a newer version; the
+// link opens only a web page the service names, else the change log. The newer one's location is
+// no web address and is refused; its checksum in lower case never matches; a new program that
+// cannot be written in place leaves the previous one there and starts nothing; the size "0"
+// stops nothing. InstallDir counts only when it names a folder.
+TEST_F(Dialog, UpdatePage) {
+    if (realCreate == nullptr)
+        realCreate = redirectImport("kernel32.dll", "CreateFileA", &createUnlessRefused);
+    const std::string dir = std::string(getenv("TEMP")) + "\\update-test",
+                      host = provider::host("http");
+    CreateDirectoryA(dir.c_str(), nullptr);
+    std::ofstream(dir + "\\Nimbara.exe") << "old";
+    std::ofstream(dir + "\\Nimbara.bak") << "older";
+    setString("InstallDir", dir);
+    setString("authApiProto", "http");
+    setString("authApiHost", host);
+    provider::reset();
+    provider::script({{"Version: 1.0.0\r\n", false, ""},
+                      {"Info-Uri: file:///C:/x\r\nFilesize: 0\r\nChecksum: 352441c2\r\nLocation: " +
+                           host + "/dl/Nimbara.exe\r\nVersion: 1.0.1\r\n",
+                       false, ""},
+                      {"abc", false, ""}});
+    run(kPageUpdate,
+        {[&](HWND frame) {
+             HWND page = shownPage(frame);
+             std::istringstream table(kControls);
+             for (std::string c; std::getline(table, c, '|');) {
+                 int id = std::stoi(c);
+                 bool icon = SendDlgItemMessageA(page, id, STM_GETICON, 0, 0) != 0;
+                 EXPECT_EQ(c, std::to_string(GetDlgCtrlID(GetDlgItem(page, id))) +
+                                  (icon ? "" : " " + text(page, id)));
+             }
+             EXPECT_EQ("-----+---hhhhhh0|Update suchen|Suche Updates||||0", state(page));
+             press(page, 1036);
+             EXPECT_EQ("------+-+vvhhhh1|Durchführen|Version aktuell|1.0.0|||0", state(page));
+             press(page, 1035);
+             EXPECT_EQ("+++++++++vvhhhh1|Durchführen|Suche Updates|1.0.1|352441c2||0", state(page));
+             press(page, 1036);
+             EXPECT_EQ("+++++++++vvhvhh1|Durchführen|Suche Updates|1.0.1|352441c2|Download|0",
+                       state(page));
+             app.updateInfo.location = "http://" + app.updateInfo.location;
+             press(page, 1036);
+             const std::string checked =
+                 "+++++++++vvvhhv1|Durchführen|Suche Updates|1.0.1|352441C2|Dateiprüfung|95";
+             EXPECT_EQ(checked, state(page));
+             EXPECT_TRUE(fileExists((dir + "\\Nimbara.bak").c_str())); // nothing installed
+             app.updateInfo.checksum = "352441C2";
+             refuseNewFiles = true;
+             press(page, 1036);
+             refuseNewFiles = false;
+             EXPECT_EQ(checked, state(page));
+         },
+         [](HWND frame) { // painted by now
+             saveScreenshot(frame, "update-page.bmp");
+             press(shownPage(frame), 1054);
+             app.updateInfo.infoUri = "http://h/neu";
+             press(shownPage(frame), 1054);
+             press(frame, IDCANCEL);
+         }});
+    EXPECT_EQ("shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/ChangeLog  1;"
+              "shellOpen window http://h/neu  1;",
+              recording::joined()); // and nothing started
+    std::string content;
+    std::ifstream(dir + "\\Nimbara.exe") >> content;
+    EXPECT_TRUE(content == "old" && !fileExists((dir + "\\Nimbara.bak").c_str())); // moved back
+    EXPECT_EQ("/dl/Nimbara.exe", provider::requests().at(3).path);
+    char own[kUpdatePathSize], folder[kUpdatePathSize];
+    *strrchr((GetModuleFileNameA(nullptr, own, sizeof own), own), '\\') = '\0';
+    setString("InstallDir", dir + "\\Nimbara.exe");
+    EXPECT_TRUE(installFolder(folder) && std::string(own) == folder);
+}
+
+} // namespace
