@@ -217,7 +217,8 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
             provider::script(
                 {{"Status: 200\r\nQuota-Used-Bytes: 5\r\nQuota-Total-Bytes: 10\r\n"
                   "Quota-Available-Bytes: 5\r\nQuota-Used-Pretty: 5 B\r\nQuota-Available-"
-                  "Pretty: 5 B\r\nQuota-Total-Pretty: 10 B\r\nPackage-Name: S\r\n"}});
+                  "Pretty: 5 B\r\nQuota-Total-Pretty: 10 B\r\nPackage-Name: S\r\n",
+                  false, ""}});
             app.connected = true;
             press(page, 1035);
             EXPECT_EQ(
