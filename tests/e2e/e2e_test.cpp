@@ -3,7 +3,6 @@
 #include "client_fixture.h"
 #include "provider_client.h"
 
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
