@@ -43,8 +43,7 @@ bool rewriteStoredCredentials() {
 }
 
 // A newer version opens the properties dialog on its Update tab, unless the user chose to
-// skip exactly this version or the dialog is open already. The dialog is modal: the rest of
-// the answer is read after it closes.
+// skip exactly this version or the dialog is open already.
 static void announceUpdate(const std::string& version) {
     if (version == NIMBARA_CLIENT_VERSION)
         return;
@@ -67,9 +66,9 @@ static void sendToPage(const std::string& page) {
 
 static AuthResult readFieldAnswer(HttpClient* client) {
     FieldAnswer answer;
-    readAnswer(client, [&answer](const std::string& line) {
-        if (applyAuthLine(line, &answer, &app.updateInfo))
-            announceUpdate(app.updateInfo.version);
+    bool announced = false;
+    readAnswer(client, [&answer, &announced](const std::string& line) {
+        announced = applyAuthLine(line, &answer, &app.updateInfo) || announced;
     });
     AuthResult result = AuthResult::Failed;
     if (completeCredentials(answer)) {
@@ -77,6 +76,11 @@ static AuthResult readFieldAnswer(HttpClient* client) {
                         credentialValue(answer.name));
         result = AuthResult::Succeeded;
     }
+    // Only once the whole answer is in: the modal dialog may stay open for minutes, which the
+    // service's connection would not survive, and the Update page needs the location and
+    // checksum that may follow the Version line.
+    if (announced)
+        announceUpdate(app.updateInfo.version);
     if (redirectsToPage(answer)) {
         sendToPage(answer.message);
         result = AuthResult::Failed;

@@ -1,4 +1,5 @@
-// Recording version of the properties dialog: records the start page and ends at once.
+// Recording version of the properties dialog: records the start page (and, with an update
+// announced, the location known by then) and ends at once.
 #include "recording.h"
 
 #include "app/appstate.h"
@@ -7,7 +8,8 @@
 using recording::record;
 
 INT_PTR showPropertiesDialog(HWND) {
-    record("showPropertiesDialog " + std::to_string(app.propertiesStartPage));
+    record("showPropertiesDialog " + std::to_string(app.propertiesStartPage) +
+           (app.updateInfo.announced ? " " + app.updateInfo.location : ""));
     app.propertiesOpen = false;
     app.propertiesWindow = nullptr;
     return 0;

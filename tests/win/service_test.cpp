@@ -139,12 +139,13 @@ TEST_F(Service, UpdateAnnouncement) {
     }
     EXPECT_EQ("http://h/Nimbara.exe", app.updateInfo.location);
     EXPECT_EQ("", recording::joined());
-    // A newer one opens it on its Update page, unless it is open already.
-    answer(provider::fieldAnswer({{"Version", "2.0.1"}}));
+    // A newer one opens it on its Update page, unless it is open already; once the whole answer
+    // is read, so the page knows what follows the Version line.
+    answer(provider::fieldAnswer({{"Version", "2.0.1"}, {"Location", "http://h/2.0.1.exe"}}));
     authenticate("anna", "portal");
     app.propertiesOpen = true;
     authenticate("anna", "portal");
-    EXPECT_EQ("showPropertiesDialog 3;", recording::joined());
+    EXPECT_EQ("showPropertiesDialog 3 http://h/2.0.1.exe;", recording::joined());
 }
 
 TEST_F(Service, NotReachedUntrustedOrSilent) {
