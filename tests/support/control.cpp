@@ -148,34 +148,37 @@ bool enterLogin(const std::string& name, const std::string& password) {
     return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) != 0;
 }
 
-bool saveScreenshot(const std::string& name) {
+bool saveScreenshot(const std::string& name, HWND only) {
     std::string folder = windowsPath("NIMBARA_SCREENSHOTS");
-    if (folder.empty())
-        return false;
-    CreateDirectoryA(folder.c_str(), nullptr);
     HDC screen = GetDC(nullptr);
-    int width = GetDeviceCaps(screen, HORZRES), height = GetDeviceCaps(screen, VERTRES);
+    RECT area = {0, 0, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
+    if (only != nullptr)
+        GetWindowRect(only, &area);
+    int width = area.right - area.left, height = area.bottom - area.top;
     BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
                                       &bits, nullptr, 0);
     HDC memory = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    bool copied = bitmap != nullptr && BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    // The desktop's own picture holds no window: paint each shown one over it, lowest first.
+    bool copied = !folder.empty() && bitmap != nullptr &&
+                  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    // The desktop's own picture holds no window: paint each shown one over it, lowest first,
+    // as it has painted itself (a forced redraw would hide a dialog's pages under Wine).
     std::vector<HWND> windows;
     EnumWindows(collectShown, reinterpret_cast<LPARAM>(&windows));
     for (auto window = windows.rbegin(); copied && window != windows.rend(); ++window) {
         RECT r;
         HDC source = GetWindowDC(*window);
         if (GetWindowRect(*window, &r))
-            BitBlt(memory, r.left, r.top, r.right - r.left, r.bottom - r.top, source, 0, 0,
-                   SRCCOPY);
+            BitBlt(memory, r.left - area.left, r.top - area.top, r.right - r.left, r.bottom - r.top,
+                   source, 0, 0, SRCCOPY);
         ReleaseDC(*window, source);
     }
     DWORD imageSize = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height);
     BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info + imageSize), 0,
                              0, static_cast<DWORD>(sizeof file + sizeof info)};
+    CreateDirectoryA(folder.c_str(), nullptr);
     HANDLE out = copied ? CreateFileA((folder + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0,
                                       nullptr, CREATE_ALWAYS, 0, nullptr)
                         : INVALID_HANDLE_VALUE;

@@ -31,7 +31,8 @@ HWND findControl(HWND root, int id);
 bool clickTab(int index);
 // Types the portal login into the open dialog's Login page and presses OK, as a user would.
 bool enterLogin(const std::string& name, const std::string& password);
-// The whole screen as a 24-bit BMP into NIMBARA_SCREENSHOTS (a Linux folder), as name.bmp.
-bool saveScreenshot(const std::string& name);
+// The whole screen, or only where the window is, as a 24-bit BMP into NIMBARA_SCREENSHOTS (a
+// Linux folder), as name.bmp.
+bool saveScreenshot(const std::string& name, HWND only = nullptr);
 
 } // namespace control

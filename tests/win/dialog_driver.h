@@ -4,6 +4,7 @@
 
 #include "app/appstate.h"
 #include "app/mainwindow.h"
+#include "control.h"
 #include "base/registry.h"
 #include "recording.h"
 #include "ui/properties/frame.h"
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,33 +20,6 @@ namespace dialogtest {
 
 inline std::vector<std::function<void(HWND frame)>> steps;
 inline size_t nextStep = 0;
-
-// What the screen shows of window, as dialog-NAME.bmp (24 bits) in the folder that
-// NIMBARA_SCREENSHOTS names, else beside the test program.
-inline void saveScreenshot(HWND window, const char* name) {
-    RECT r;
-    GetWindowRect(window, &r);
-    LONG width = r.right - r.left, height = r.bottom - r.top,
-         size = (width * 3 + 3) / 4 * 4 * height;
-    BITMAPINFOHEADER info = {40, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    BITMAPFILEHEADER file = {0x4D42, DWORD(54 + size), 0, 0, 54};
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap =
-        CreateDIBSection(memory, reinterpret_cast<BITMAPINFO*>(&info), 0, &bits, nullptr, 0);
-    SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    char folder[MAX_PATH] = "";
-    if (GetEnvironmentVariableA("NIMBARA_SCREENSHOTS", folder, MAX_PATH) == 0 &&
-        GetModuleFileNameA(nullptr, folder, MAX_PATH) != 0)
-        *strrchr(folder, '\\') = '\0';
-    CreateDirectoryA(folder, nullptr);
-    std::ofstream(std::string(folder) + "\\dialog-" + name + ".bmp", std::ios::binary)
-        .write(reinterpret_cast<char*>(&file), 14)
-        .write(reinterpret_cast<char*>(&info), 40)
-        .write(static_cast<char*>(bits), size);
-    DeleteDC(memory), DeleteObject(bitmap), ReleaseDC(nullptr, screen);
-}
 
 inline void CALLBACK runStep(HWND, UINT, UINT_PTR, DWORD) {
     if (app.propertiesWindow != nullptr && nextStep < steps.size())
@@ -60,7 +33,8 @@ inline INT_PTR run(int startPage, decltype(steps) script, const char* name = nul
     if (name != nullptr)
         steps.insert(steps.end(), {[](HWND) {}, [](HWND) {},
                                    [name](HWND frame) {
-                                       saveScreenshot(frame, name);
+                                       EXPECT_TRUE(control::saveScreenshot(
+                                           std::string("dialog-") + name, frame));
                                        SendMessageA(frame, WM_COMMAND, IDCANCEL, 0);
                                    }});
     nextStep = 0;

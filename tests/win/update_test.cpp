@@ -1,6 +1,7 @@
 // The Update page in the real dialog against the local provider service: its controls, its states
 // with the search and the link, a screenshot, and updates that must stop before the restart.
 #include "deployment.h"
+#include "control.h"
 #include "dialog_driver.h"
 #include "iat.h"
 #include "provider_client.h"
@@ -35,29 +36,6 @@ std::string state(HWND page) {
     for (int id : {1036, 1026, 1037, 1086, 1090})
         s += "|" + text(page, id);
     return s + "|" + std::to_string(SendDlgItemMessageA(page, 1038, PBM_GETPOS, 0, 0));
-}
-
-// The window as painted (a forced redraw would hide the page under Wine), as a 24-bit BMP in the
-// folder NIMBARA_SCREENSHOTS names (a Linux path).
-void saveScreenshot(HWND window, const char* name) {
-    ASSERT_NE(nullptr, getenv("NIMBARA_SCREENSHOTS"));
-    RECT r;
-    GetWindowRect(window, &r);
-    BITMAPINFOHEADER info = {40, r.right - r.left, r.bottom - r.top, 1, 24, 0, 0, 0, 0, 0, 0};
-    std::string pixels((info.biWidth * 3 + 3) / 4 * 4 * info.biHeight, '\0'); // rows of 4n bytes
-    HDC own = GetWindowDC(window), memory = CreateCompatibleDC(own);
-    HBITMAP bitmap = CreateCompatibleBitmap(own, info.biWidth, info.biHeight);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, info.biWidth, info.biHeight, own, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    GetDIBits(memory, bitmap, 0, info.biHeight, &pixels[0], reinterpret_cast<BITMAPINFO*>(&info),
-              0);
-    BITMAPFILEHEADER head = {0x4D42, static_cast<DWORD>(54 + pixels.size()), 0, 0, 54};
-    std::ofstream out(std::string("Z:") + getenv("NIMBARA_SCREENSHOTS") + "/" + name,
-                      std::ios::binary);
-    out.write(reinterpret_cast<char*>(&head), 14).write(reinterpret_cast<char*>(&info), 40);
-    EXPECT_TRUE((out << pixels).good()) << name;
-    DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(window, own);
 }
 
 decltype(&CreateFileA) realCreate = nullptr;
@@ -123,7 +101,7 @@ TEST_F(Dialog, UpdatePage) {
              EXPECT_EQ(checked, state(page));
          },
          [](HWND frame) { // painted by now
-             saveScreenshot(frame, "update-page.bmp");
+             EXPECT_TRUE(control::saveScreenshot("dialog-update", frame));
              press(shownPage(frame), 1054);
              app.updateInfo.infoUri = "http://h/neu";
              press(shownPage(frame), 1054);
