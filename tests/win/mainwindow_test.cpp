@@ -38,15 +38,17 @@ protected:
     void useMethod(DWORD method) {
         writeDwordSetting("Software\\Qelto\\Nimbara", "ForceMethod", method);
     }
-    // Sends the command and returns what it did: recorded calls, then posted messages.
-    std::string command(WORD id, WORD notification = 0) {
+    // Sends the command, connected or not, and returns what it did: recorded calls, posted
+    // messages, then "connected" if it still is.
+    std::string command(WORD id, bool connected = false, WORD notification = 0) {
         recording::reset();
+        app.connected = connected;
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, notification), 0);
         std::string done = recording::joined();
         MSG message;
         while (PeekMessageA(&message, window, 0, 0, PM_REMOVE | PM_NOYIELD))
             done += "post " + std::to_string(message.message) + ";";
-        return done;
+        return done + (app.connected ? "connected" : "");
     }
 
     HWND window = nullptr;
@@ -58,30 +60,22 @@ TEST_F(MainWindow, CommandsFollowTheMethod) {
     useMethod(5);
     EXPECT_EQ("openDrive window;", command(4009));
     EXPECT_EQ("mountDrive false;", command(4004));
-    app.connected = true;
-    EXPECT_EQ("unmountDrive false;mountDrive false;", command(4004));
-    EXPECT_FALSE(app.connected);
-    app.connected = true;
-    EXPECT_EQ("unmountDrive true;", command(4007));
-    EXPECT_FALSE(app.connected);
+    EXPECT_EQ("unmountDrive false;mountDrive false;", command(4004, true));
+    EXPECT_EQ("unmountDrive true;", command(4007, true));
     EXPECT_EQ("rekeyStoredLogin;", command(4011));
     EXPECT_EQ("post 1124;", command(4010));
     EXPECT_EQ("post 1126;", command(4013));
     EXPECT_EQ(kClose, command(4012)); // replacing does not unmount
     EXPECT_EQ("", command(0));
     // A notification code in the high word goes to the default procedure, known id or not.
-    EXPECT_EQ("", command(4006, 1));
-    app.connected = true;
-    EXPECT_EQ("unmountDrive true;" + kClose, command(4006));
-    EXPECT_FALSE(app.connected);
+    EXPECT_EQ("", command(4006, false, 1));
+    EXPECT_EQ("unmountDrive true;" + kClose, command(4006, true));
 
     // The web-folder methods neither connect nor unmount on quit; disconnecting has no check.
     useMethod(1);
-    app.connected = true;
-    EXPECT_EQ("", command(4004));
-    EXPECT_TRUE(app.connected);
-    EXPECT_EQ(kClose, command(4006));
-    EXPECT_EQ("unmountDrive true;", command(4007));
+    EXPECT_EQ("connected", command(4004, true));
+    EXPECT_EQ(kClose + "connected", command(4006, true));
+    EXPECT_EQ("unmountDrive true;", command(4007, true));
 
     // The properties requests pick the start page: Login for settings, General for properties.
     recording::reset();
@@ -156,19 +150,15 @@ TEST_F(MainWindow, TrayMenu) {
     EXPECT_TRUE(menuSeen);
     KillTimer(nullptr, timer);
 
-    // Its texts come out of the resources as Windows-1252 bytes: "Ö" is 0xD6.
-    HMENU popup = nullptr;
-    HMENU menu = loadTrayMenu(5, &popup);
-    EXPECT_EQ("&\xD6"
-              "ffnen=4009|&Verbinden=4004|&Trennen=4007|=0|&Beenden=4006|=0|Ein&stellungen=4010|",
-              menuItems(popup));
-    EXPECT_EQ(4009u, GetMenuDefaultItem(popup, FALSE, 0));
-    DestroyMenu(menu);
-    for (ConnectionMethod webFolder : {1, 2}) {
-        menu = loadTrayMenu(webFolder, &popup);
-        EXPECT_EQ("&\xD6"
-                  "ffnen=4009|=0|&Beenden=4006|=0|Ein&stellungen=4010|",
-                  menuItems(popup));
+    // Its texts come out of the resources as Windows-1252 bytes: "Ö" is 0xD6. The web-folder
+    // methods have no connect and disconnect.
+    for (ConnectionMethod method : {5, 1, 2}) {
+        HMENU popup = nullptr, menu = loadTrayMenu(method, &popup);
+        EXPECT_EQ(std::string("&\xD6") + "ffnen=4009|" +
+                      (method == 5 ? "&Verbinden=4004|&Trennen=4007|" : "") +
+                      "=0|&Beenden=4006|=0|Ein&stellungen=4010|",
+                  menuItems(popup))
+            << method;
         EXPECT_EQ(4009u, GetMenuDefaultItem(popup, FALSE, 0));
         DestroyMenu(menu);
     }
@@ -186,9 +176,8 @@ TEST_F(MainWindow, StartUpAnnouncesADriveFoundMapped) {
         EXPECT_EQ(0, runClient(app.instance, ""));
         DestroyWindow(app.mainWindow); // left by the quit message, which closed nothing
         UnregisterClassA("QeltoNimbaraWindowsClient", app.instance);
-        EXPECT_EQ(found ? "scanMappedDrives false;showStatus 1 connected Ihre Nimbara\r\nist "
-                          "verbunden.;"
-                        : "scanMappedDrives false;",
+        EXPECT_EQ(std::string("scanMappedDrives false;") +
+                      (found ? "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;" : ""),
                   recording::joined());
         EXPECT_EQ(found, app.connected);
     }

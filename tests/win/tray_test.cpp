@@ -34,15 +34,19 @@ std::vector<BYTE> iconPixels(HICON icon) {
     ICONINFO info = {};
     if (!GetIconInfo(icon, &info))
         return {};
-    BITMAPINFO format = {};
-    format.bmiHeader = {sizeof format.bmiHeader, 16, 16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<BYTE> pixels(16 * 16 * 4);
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, info.hbmColor, 0, 16, pixels.data(), &format, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    GetBitmapBits(info.hbmColor, static_cast<LONG>(pixels.size()), pixels.data());
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     return pixels;
+}
+
+// A call to the shell: message, flags, tooltip, balloon text, title, time-out and kind.
+std::string described(const ShellCall& call) {
+    const NOTIFYICONDATAA& d = call.data;
+    return std::to_string(call.message) + " " + std::to_string(d.uFlags) + " " + d.szTip + "|" +
+           d.szInfo + "|" + d.szInfoTitle + " " + std::to_string(d.uTimeout) + " " +
+           std::to_string(d.dwInfoFlags);
 }
 
 class Tray : public testing::Test {
@@ -72,35 +76,24 @@ TEST_F(Tray, PictureTooltipAndBalloonFollowTheLastStatus) {
     DestroyIcon(icons[1]);
     ASSERT_NE(connected, notConnected);
     addTrayIcon();
-    ASSERT_EQ(1u, shellCalls.size());
-    const NOTIFYICONDATAA& added = shellCalls[0].data;
-    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shellCalls[0].message);
-    // 488 bytes in the 32-bit layout; the same layout with 64-bit handles is 504.
-    EXPECT_EQ(sizeof(void*) == 4 ? 488u : 504u, added.cbSize);
-    EXPECT_EQ(1u, added.uID);
-    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), added.uFlags);
-    EXPECT_EQ(static_cast<UINT>(WM_USER + 101), added.uCallbackMessage);
-    EXPECT_STREQ("Qelto Nimbara", added.szTip);
-    EXPECT_EQ(notConnected, iconPixels(added.hIcon));
-
     showStatus(1, "Ihre Nimbara\r\nist verbunden.", true);
-    const NOTIFYICONDATAA& first = shellCalls[1].data;
-    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), shellCalls[1].message);
-    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO), first.uFlags);
-    EXPECT_STREQ("Qelto Nimbara (verbunden)", first.szTip);
-    EXPECT_STREQ("Ihre Nimbara\r\nist verbunden.", first.szInfo);
-    EXPECT_STREQ("Nimbara", first.szInfoTitle);
-    EXPECT_EQ(15000u, first.uTimeout);
-    EXPECT_EQ(1u, first.dwInfoFlags);
+    ASSERT_EQ(2u, shellCalls.size());
+    const NOTIFYICONDATAA &added = shellCalls[0].data, &first = shellCalls[1].data;
+    EXPECT_EQ(notConnected, iconPixels(added.hIcon));
     EXPECT_EQ(connected, iconPixels(first.hIcon));
-
     // A text beyond the balloon's 255 characters is cut there, not dropped.
     const std::string longText = "Lang" + std::string(300, 'x');
     showStatus(3, longText.c_str(), false);
     const NOTIFYICONDATAA& second = shellCalls[2].data;
-    EXPECT_STREQ("Qelto Nimbara (getrennt)", second.szTip);
-    EXPECT_EQ(longText.substr(0, 255), second.szInfo);
-    EXPECT_EQ(3u, second.dwInfoFlags);
+    // 488 bytes in the 32-bit layout; the same layout with 64-bit handles is 504.
+    EXPECT_EQ(sizeof(void*) == 4 ? 488u : 504u, added.cbSize);
+    EXPECT_EQ(1u, added.uID);
+    EXPECT_EQ(static_cast<UINT>(WM_USER + 101), added.uCallbackMessage);
+    EXPECT_EQ("0 7 Qelto Nimbara|| 0 0", described(shellCalls[0])); // NIM_ADD, no balloon
+    EXPECT_EQ("1 23 Qelto Nimbara (verbunden)|Ihre Nimbara\r\nist verbunden.|Nimbara 15000 1",
+              described(shellCalls[1]));
+    EXPECT_EQ("1 23 Qelto Nimbara (getrennt)|" + longText.substr(0, 255) + "|Nimbara 15000 3",
+              described(shellCalls[2]));
     EXPECT_EQ(notConnected, iconPixels(second.hIcon));
     // One status icon at a time: the replaced one is released once the shell holds the new one.
     ICONINFO gone = {};
