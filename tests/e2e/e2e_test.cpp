@@ -3,9 +3,10 @@
 #include "client_fixture.h"
 #include "provider_client.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -72,14 +73,9 @@ TEST_F(Client, RekeyForwardedRefreshesTheStoredLogin) {
 }
 
 std::string readFile(const std::string& path) {
-    std::string text;
-    if (FILE* file = fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;)
-            text.append(buffer, n);
-        fclose(file);
-    }
-    return text;
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
 }
 
 struct TitleSearch {
