@@ -1,16 +1,17 @@
 // Process start-up and shutdown of the client.
 #include "app/instance.h"
 
-#include "app/appstate.h"
 #include "app/mainwindow.h"
-#include "app/notify.h"
 #include "app/switches.h"
 #include "app/tray.h"
 #include "base/registry.h"
 #include "base/settings.h"
+#include "core/appstate.h"
+#include "core/method.h"
+#include "core/notify.h"
 #include "drive/drivewatch.h"
-#include "drive/method.h"
 #include "drive/mount.h"
+#include "drive/open.h"
 
 #include <commctrl.h>
 

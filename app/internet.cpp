@@ -1,7 +1,7 @@
 // The internet check against WinINet (see connectivity.h).
-#include "app/connectivity.h"
+#include "core/connectivity.h"
 
-#include "app/notify.h"
+#include "core/notify.h"
 
 #include <windows.h>
 

@@ -1,16 +1,19 @@
 // Main window procedure, tray menu and the properties request.
 #include "app/mainwindow.h"
 
-#include "app/appstate.h"
 #include "app/tray.h"
+#include "core/appstate.h"
+#include "core/connectivity.h"
+#include "core/method.h"
+#include "core/notify.h"
 #include "drive/drivewatch.h"
-#include "drive/method.h"
+#include "drive/frontend.h"
 #include "drive/mount.h"
+#include "drive/open.h"
+#include "drive/webfolder.h"
 #include "res/resource.h"
-#include "service/rekey.h"
 #include "ui/properties/frame.h"
 
-#include <commctrl.h>
 #include <dbt.h>
 
 bool registerMainWindowClass(HINSTANCE instance) {
@@ -52,24 +55,28 @@ void showTrayMenu(HWND owner) {
         DestroyMenu(menu);
 }
 
+// An open dialog is brought forward on its first page, whichever request came.
 void openProperties(UINT message) {
     if (app.propertiesOpen) {
-        ShowWindow(app.propertiesWindow, SW_SHOWNORMAL);
-        SetFocus(app.propertiesWindow);
-        HWND tabs = GetDlgItem(app.propertiesWindow, IDC_PROPERTIES_TABS);
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(tabs, TCM_SETCURSEL, 0, 0, SMTO_ABORTIFHUNG | SMTO_NOTIMEOUTIFNOTHUNG,
-                            5000, &ignored);
-        NMHDR header = {};
-        header.hwndFrom = nullptr;
-        header.idFrom = 0;
-        header.code = TCN_SELCHANGE;
-        SendMessageA(app.propertiesWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+        bringPropertiesForward(kPageGeneral);
         return;
     }
-    app.propertiesStartPage = message == UM_OPEN_PROPERTIES ? kPageGeneral : kPageLogin;
-    app.propertiesOpen = true;
-    showPropertiesDialog(app.mainWindow);
+    runPropertiesDialog(message == UM_OPEN_PROPERTIES ? kPageGeneral : kPageLogin);
+}
+
+// Fresh WebDAV credentials with the stored login, and a balloon that says how it went. A service
+// that cannot be reached is a failure here, not a success.
+static void rekeyStoredLogin() {
+    if (!internetAvailable()) {
+        showStatus(kBalloonInformation, "Sie haben derzeit keine Verbindung zum Internet.", false);
+        return;
+    }
+    AuthOutcome outcome = refreshStoredLogin();
+    followAuthentication(outcome);
+    if (outcome.result == AuthResult::Succeeded)
+        showStatus(kBalloonInformation, "Authentifizierungsdaten erfolgreich aktualisiert.", true);
+    else
+        showStatus(kBalloonError, "Konnte die Authentifizierungsdaten nicht aktualisieren.", true);
 }
 
 static void handleCommand(HWND window, WORD command, ConnectionMethod method) {

@@ -2,7 +2,7 @@
 // device broadcasts), the tray menu and the properties request.
 #pragma once
 
-#include "drive/method_rules.h"
+#include "core/method_rules.h"
 
 #include <windows.h>
 

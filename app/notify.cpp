@@ -1,9 +1,9 @@
 // The balloon notification and the message box (see notify.h).
-#include "app/notify.h"
+#include "core/notify.h"
 
-#include "app/appstate.h"
 #include "app/tray.h"
 #include "base/text.h"
+#include "core/appstate.h"
 #include "res/resource.h"
 
 BOOL showStatus(DWORD kind, const char* text, bool connected) {

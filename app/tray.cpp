@@ -1,8 +1,8 @@
 // Tray icon: adding and removing it, and the icon loading that the status notification shares.
 #include "app/tray.h"
 
-#include "app/appstate.h"
 #include "base/text.h"
+#include "core/appstate.h"
 #include "res/resource.h"
 
 #include <cstring>

@@ -13,3 +13,4 @@ add_subdirectory(tools/fuzz)
 add_subdirectory(tools/bench/native)
 
 add_test(NAME format COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-format.sh)
+add_test(NAME layers COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/check-layers.py ${CMAKE_SOURCE_DIR})

@@ -12,31 +12,30 @@ endif()
 add_library(nimbara_portable OBJECT ${NIMBARA_PORTABLE_SOURCES})
 nimbara_target_setup(nimbara_portable)
 
-# Win32 code of the client.
+# Win32 code that every test program links: the foundation, the shared state and method, the
+# service calls, and the web-folder place that follows the share a login stores.
 set(NIMBARA_CORE_SOURCES
   base/registry.cpp
   base/osprobe.cpp
-  drive/method.cpp
-  app/appstate.cpp
-  app/tray.cpp
-  app/mainwindow.cpp
-  app/instance.cpp
   base/httpclient.cpp
+  core/method.cpp
+  core/appstate.cpp
   service/frame.cpp
   service/auth.cpp
-  service/quota.cpp)
+  service/quota.cpp
+  drive/webfolder.cpp)
 add_library(nimbara_core OBJECT ${NIMBARA_CORE_SOURCES})
 nimbara_target_setup(nimbara_core)
 
-# The commands of the tray and the command line that call the service; the tests of the main
-# window link a recording version instead.
-set(NIMBARA_COMMAND_SOURCES service/rekey.cpp)
-add_library(nimbara_commands OBJECT ${NIMBARA_COMMAND_SOURCES})
-nimbara_target_setup(nimbara_commands)
+# The application shell: start-up, the main window and the tray. Tests of the drive, the service
+# and the dialog leave it out.
+set(NIMBARA_APP_SOURCES app/tray.cpp app/mainwindow.cpp app/instance.cpp)
+add_library(nimbara_app OBJECT ${NIMBARA_APP_SOURCES})
+nimbara_target_setup(nimbara_app)
 
-# The drive: mounting, the drive watch and opening, the web-folder place. The tests of the main
-# window link recording versions instead.
-set(NIMBARA_DRIVE_SOURCES drive/mount.cpp drive/drivewatch.cpp drive/webfolder.cpp)
+# The drive: mounting, the drive watch and opening. The tests of the main window and the dialog
+# link recording versions instead.
+set(NIMBARA_DRIVE_SOURCES drive/mount.cpp drive/drivewatch.cpp drive/open.cpp)
 add_library(nimbara_drive OBJECT ${NIMBARA_DRIVE_SOURCES})
 nimbara_target_setup(nimbara_drive)
 
@@ -86,7 +85,7 @@ target_include_directories(nimbara_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${N
 # cmake/win32-thread-model.sh) and the runtime pieces of base/runtime.cpp.
 function(nimbara_program target)
   add_executable(${target} WIN32 app/main.cpp base/runtime.cpp
-    ${NIMBARA_PORTABLE_SOURCES} ${NIMBARA_CORE_SOURCES} ${NIMBARA_COMMAND_SOURCES}
+    ${NIMBARA_PORTABLE_SOURCES} ${NIMBARA_CORE_SOURCES} ${NIMBARA_APP_SOURCES}
     ${NIMBARA_DRIVE_SOURCES} ${NIMBARA_DIALOG_SOURCES} ${NIMBARA_SEAM_SOURCES}
     $<TARGET_OBJECTS:nimbara_resources>)
   nimbara_target_setup(${target})

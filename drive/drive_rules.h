@@ -3,7 +3,7 @@
 // volume broadcasts. Portable; mount.cpp and drivewatch.cpp ask these.
 #pragma once
 
-#include "drive/method_rules.h"
+#include "core/method_rules.h"
 
 #include <cstddef>
 #include <cstdint>

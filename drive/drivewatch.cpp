@@ -1,21 +1,15 @@
 // The drive watch: finds the share among the mapped drives, follows it to another drive letter,
-// follows the volume broadcasts, and opens the drive (or the network place) in Explorer.
+// follows the volume broadcasts, and tells the user when the drive comes or goes.
 #include "drive/drivewatch.h"
 
-#include "app/appstate.h"
-#include "app/notify.h"
 #include "base/registry.h"
 #include "base/settings.h"
-#include "base/shellopen.h"
 #include "base/text.h"
+#include "core/appstate.h"
+#include "core/notify.h"
 #include "drive/drive_rules.h"
 #include "drive/drivelist.h"
-#include "drive/method.h"
-#include "drive/mount.h"
-#include "drive/webfolder.h"
-#include "service/auth.h"
 
-#include <shlobj.h>
 #include <winnetwk.h>
 
 #include <cstring>
@@ -25,6 +19,13 @@
 static std::string readSetting(const char* name, const char* fallback) {
     std::string text;
     return readProductString(name, &text) ? text : fallback;
+}
+
+void announceConnectionState(bool isConnected) {
+    if (isConnected)
+        showStatus(kBalloonInformation, "Ihre Nimbara\r\nist verbunden.", true);
+    else
+        showStatus(kBalloonInformation, "Die Verbindung zu Ihrer Nimbara wurde getrennt.", false);
 }
 
 static ConnectionForms storedShareForms() {
@@ -118,33 +119,4 @@ void handleVolumeBroadcast(bool arrival, const DEV_BROADCAST_HDR* header) {
         app.connected = false;
         announceConnectionState(false);
     }
-}
-
-// The web-folder methods open the network place, with the stored login refreshed first.
-static void openWebFolderPlace(HWND ownerWindow) {
-    DWORD skip = 0;
-    if (readDwordValue(HKEY_CURRENT_USER, settings::kProductKey, settings::kDisableReKeyOnOpen,
-                       &skip) &&
-        skip == 1)
-        rewriteStoredCredentials();
-    else
-        authenticateStored();
-    char folder[MAX_PATH];
-    char place[MAX_PATH];
-    if (SHGetFolderPathA(nullptr, CSIDL_NETHOOD, nullptr, 0, folder) != S_OK ||
-        !formatText(place, sizeof place, "%s\\Nimbara.%s\\", folder, kFolderShortcutClassId))
-        return;
-    shellOpen(ownerWindow, place, nullptr, SW_SHOW);
-}
-
-void openDrive(HWND ownerWindow) {
-    if (isWebFolderMethod(selectConnectionMethod())) {
-        openWebFolderPlace(ownerWindow);
-        return;
-    }
-    if (!app.connected && !mountDrive(true))
-        return;
-    std::string driveLetter;
-    if (readProductString(settings::kDriveLetter, &driveLetter))
-        shellOpen(ownerWindow, driveLetter.c_str(), nullptr, SW_SHOW);
 }

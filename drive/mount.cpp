@@ -3,19 +3,19 @@
 // redirector; every outcome becomes a balloon. It all runs on the one thread, pauses included.
 #include "drive/mount.h"
 
-#include "app/appstate.h"
-#include "app/connectivity.h"
-#include "app/notify.h"
 #include "base/osprobe.h"
 #include "base/pause.h"
 #include "base/registry.h"
 #include "base/settings.h"
 #include "base/text.h"
+#include "core/appstate.h"
+#include "core/connectivity.h"
+#include "core/method.h"
+#include "core/notify.h"
 #include "drive/drive_rules.h"
 #include "drive/drivewatch.h"
-#include "drive/method.h"
-#include "res/resource.h"
-#include "service/auth.h"
+#include "drive/frontend.h"
+#include "drive/webfolder.h"
 
 #include <winnetwk.h>
 
@@ -34,26 +34,6 @@ static bool settingIsOne(const char* name) {
     return readDwordValue(HKEY_CURRENT_USER, settings::kProductKey, name, &v) && v == 1;
 }
 
-void announceConnectionState(bool isConnected) {
-    if (isConnected)
-        showStatus(kBalloonInformation, "Ihre Nimbara\r\nist verbunden.", true);
-    else
-        showStatus(kBalloonInformation, "Die Verbindung zu Ihrer Nimbara wurde getrennt.", false);
-}
-
-// The login stored is refused: the properties dialog asks for it, and the mount finishes when
-// the dialog is confirmed.
-static void askForLogin(bool openAfter) {
-    app.retryAfterLogin = openAfter ? kRetryMountAndOpen : kRetryMount;
-    showStatus(kBalloonError,
-               "Der Verbindungsaufbau ist fehlgeschlagen.\r\nBitte geben Sie Ihre Zugangsdaten "
-               "erneut ein.",
-               false);
-    HWND mainWindow = FindWindowA(kMainWindowClass, nullptr);
-    if (mainWindow != nullptr)
-        SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_SETTINGS, 0), 0);
-}
-
 static DWORD addConnection(char* driveLetter, char* remoteName, const char* password,
                            const char* userName) {
     NETRESOURCEA resource = {};
@@ -65,6 +45,14 @@ static DWORD addConnection(char* driveLetter, char* remoteName, const char* pass
 
 static bool isRetried(DWORD result) {
     return result != NO_ERROR && mappingErrorText(result) == nullptr;
+}
+
+// The stored WebDAV login refreshed at the service; false when the service refused it. A service
+// that cannot be reached lets the mount go on with the login stored.
+static bool refreshedLogin() {
+    AuthOutcome outcome = refreshStoredLogin();
+    followAuthentication(outcome);
+    return outcome.accepted();
 }
 
 static bool reportMapping(DWORD result) {
@@ -89,8 +77,12 @@ bool mountDrive(bool openAfter) {
     }
     scanMappedDrives(true);
     showStatus(kBalloonInformation, "Verbinde zur Nimbara.\r\nEinen Moment bitte.", false);
-    if (!settingIsOne(settings::kDisableReKeyOnOpen) && !authenticateStored()) {
-        askForLogin(openAfter);
+    if (!settingIsOne(settings::kDisableReKeyOnOpen) && !refreshedLogin()) {
+        showStatus(kBalloonError,
+                   "Der Verbindungsaufbau ist fehlgeschlagen.\r\nBitte geben Sie Ihre "
+                   "Zugangsdaten erneut ein.",
+                   false);
+        requestLogin(openAfter);
         return false;
     }
 
@@ -147,7 +139,7 @@ void unmountDrive(bool clearCredentials) {
         WNetCancelConnection2A(driveLetter.c_str(), CONNECT_UPDATE_PROFILE, TRUE);
     }
     if (clearCredentials && !saveCredentialsEnabled())
-        storeConnection("", "", "");
+        clearStoredConnection();
 }
 
 void autoMount() {

@@ -4,4 +4,3 @@
 bool mountDrive(bool openAfter);
 void unmountDrive(bool clearCredentials);
 void autoMount();
-void announceConnectionState(bool isConnected);

@@ -6,6 +6,7 @@
 #include "base/registry.h"
 #include "base/settings.h"
 #include "base/text.h"
+#include "core/method.h"
 #include "drive/linkfile.h"
 
 #include <shlobj.h>
@@ -72,4 +73,26 @@ bool writeWebFolderLink(const char* address, const char* displayName, const char
     BOOL wrote = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     BOOL closed = CloseHandle(file);
     return wrote && closed && written == bytes.size();
+}
+
+// The place is built at the store under the first web-folder method only: the second opens the
+// share through the shell's web folders without a place of its own.
+static AuthOutcome withPlace(AuthOutcome outcome) {
+    if (outcome.result == AuthResult::Succeeded && selectConnectionMethod() == 1)
+        buildWebFolderPlace(outcome.share);
+    return outcome;
+}
+
+AuthOutcome refreshLogin(const std::string& userName, const std::string& password) {
+    return withPlace(authenticate(userName, password));
+}
+
+AuthOutcome refreshStoredLogin() {
+    return withPlace(authenticateStored());
+}
+
+void clearStoredConnection() {
+    storeConnection("", "", "");
+    if (selectConnectionMethod() == 1)
+        buildWebFolderPlace("");
 }

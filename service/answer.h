@@ -3,6 +3,8 @@
 // answer in both forms, and the quota bar position.
 #pragma once
 
+#include "core/updateinfo.h"
+
 #include <cstddef>
 #include <string>
 
@@ -81,15 +83,6 @@ private:
 
     std::string pending_;
     bool discarding_ = false; // dropping the rest of a line that was skipped or too long
-};
-
-struct UpdateInfo {
-    bool announced = false;
-    std::string version;
-    std::string location;
-    std::string fileSize;
-    std::string checksum;
-    std::string infoUri;
 };
 
 // The field form of the authentication answer, as far as it has been read.

@@ -9,12 +9,20 @@ enum class AuthResult {
     NotReached, // the service could not be reached; the stored login stays as it was
 };
 
-// Both answer true when the service cannot be reached, so that mounting goes on with the
-// stored login; the Call forms tell that case apart.
-bool authenticate(const std::string& userName, const std::string& password);
-bool authenticateStored();
-AuthResult authenticateCall(const std::string& userName, const std::string& password);
-AuthResult authenticateStoredCall();
+// What one authentication call did, for the caller that owns the user interface to act on once
+// the call's connection is closed: the call itself opens no window.
+struct AuthOutcome {
+    AuthResult result = AuthResult::Failed;
+    std::string share;        // the share stored, when the result is Succeeded
+    bool offerUpdate = false; // a version newer than this one, not skipped by the user
+    std::string redirectPage; // status 409: the "http://" page the user is to be sent to
+    // True unless the service refused: when it cannot be reached, mounting goes on with the
+    // stored login.
+    bool accepted() const { return result != AuthResult::Failed; }
+};
+
+AuthOutcome authenticate(const std::string& userName, const std::string& password);
+AuthOutcome authenticateStored();
 
 bool storeConnection(const std::string& share, const std::string& password,
                      const std::string& userName);

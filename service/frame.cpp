@@ -1,9 +1,9 @@
 // The service frame (see frame.h).
 #include "service/frame.h"
 
-#include "app/notify.h"
 #include "base/registry.h"
 #include "base/settings.h"
+#include "core/notify.h"
 
 const EndpointSettings kAuthEndpoint = {settings::kAuthApiProto, settings::kAuthApiHost,
                                         settings::kAuthApiUrl, settings::kAuthApiVersion,

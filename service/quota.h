@@ -1,21 +1,29 @@
-// The quota call: the storage figures into the General page's controls and its usage bar.
+// The quota call: the storage figures of the stored WebDAV login, for the General page to show.
 #pragma once
-
-#include <windows.h>
 
 #include <string>
 
-// Controls of the page that the quota call fills.
-enum QuotaControl {
-    kQuotaUsedBytes = 1000,
-    kQuotaUsedPretty = 1075,
-    kQuotaAvailablePretty = 1076,
-    kQuotaTotalPretty = 1077,
-    kQuotaBar = 1082,
-    kQuotaTotalBytes = 1083,
-    kQuotaAvailableBytes = 1084,
-    kQuotaPackageName = 1085,
+// The figures of the answer, in the order of the table that names them.
+enum QuotaItem {
+    kQuotaUsedBytes,
+    kQuotaTotalBytes,
+    kQuotaAvailableBytes,
+    kQuotaUsedPretty,
+    kQuotaTotalPretty,
+    kQuotaAvailablePretty,
+    kQuotaPackageName,
+    kQuotaItemCount
 };
 
-bool queryQuota(HWND page, const std::string& userName, const std::string& password);
-bool queryQuotaStored(HWND page);
+struct QuotaFigures {
+    bool answered = false; // an answer was read: the figures below are what it carried
+    bool sent[kQuotaItemCount] = {};
+    std::string values[kQuotaItemCount]; // trimmed, as sent
+    std::string status;
+    int barPosition = 0; // 0 to 100
+};
+
+// True exactly when the answer's status is "200"; false when offline, when the request is too
+// long, and when the service cannot be reached (answered stays false in the last three cases).
+bool queryQuota(const std::string& userName, const std::string& password, QuotaFigures* figures);
+bool queryQuotaStored(QuotaFigures* figures);

@@ -1,6 +1,6 @@
 // Connection-method rules: the choice by version and redirector settings, the Basic test, the
 // encryption preference, the credential kind and the information texts.
-#include "drive/method_rules.h"
+#include "core/method_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The switch table and the internet-check verdict.
-#include "app/connectivity.h"
+#include "core/connectivity.h"
 #include "app/switches.h"
 
 #include <gtest/gtest.h>

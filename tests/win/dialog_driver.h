@@ -2,8 +2,7 @@
 // small readers of its controls and a fixture that starts each test from a fresh state.
 #pragma once
 
-#include "app/appstate.h"
-#include "app/mainwindow.h"
+#include "core/appstate.h"
 #include "control.h"
 #include "base/registry.h"
 #include "recording.h"

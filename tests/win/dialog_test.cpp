@@ -1,8 +1,7 @@
 // The properties dialog, its pages and its links in the real modal dialog, driven by steps a
 // timer runs in the dialog's own loop; the Login and General pages against the local provider
 // service.
-#include "app/appstate.h"
-#include "app/mainwindow.h"
+#include "core/appstate.h"
 #include "base/hyperlink.h"
 #include "base/osprobe.h"
 #include "base/registry.h"
@@ -31,7 +30,7 @@ TEST_F(Dialog, OpensOnLoginAndComesForwardOnGeneral) {
             EXPECT_EQ("\xDC&bernehmen", text(frame, 3)); // Windows-1252
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, 3)));
             ShowWindow(frame, SW_MINIMIZE);
-            mainWindowProc(app.mainWindow, WM_USER + 100, 0, 0);
+            bringPropertiesForward(kPageGeneral);
             EXPECT_FALSE(IsIconic(frame) || shown(login));
             EXPECT_EQ(0, SendDlgItemMessageA(frame, 1024, TCM_GETCURSEL, 0, 0));
             EXPECT_EQ(nullptr, GetDlgItem(shownPage(frame), 1008));
@@ -133,15 +132,21 @@ TEST_F(Dialog, LoginOnThePage) {
             EXPECT_EQ("--++annaportal", login(frame, "portal", ""));
             setString("authApiHost", provider::host("http"));
             EXPECT_EQ("--++annawrong", login(frame, "wrong", "Status: 200\r\n"));
+            // Sent to a page instead: the dialog makes way, and closing it will mount nothing.
+            app.retryAfterLogin = kRetryMountAndOpen;
+            EXPECT_EQ("--++annap", login(frame, "p", "Status: 409\r\nMessage: http://p/x\r\n"));
+            EXPECT_TRUE(IsIconic(frame) && app.retryAfterLogin == kRetryNothing);
+            ShowWindow(frame, SW_RESTORE);
             EXPECT_EQ("++--",
                       login(frame, "portal", "Name: dav\r\nPassword: p\r\nShare: s\r\n", IDOK));
         }});
     std::string user;
     EXPECT_TRUE(readProductString("DAVUser", &user) && user == "dav");
-    ASSERT_EQ(2u, provider::requests().size());
+    ASSERT_EQ(3u, provider::requests().size());
     EXPECT_NE(std::string::npos,
-              provider::requests()[1].path.find("username=anna&password=portal"));
-    EXPECT_EQ("unmountDrive false;mountDrive false;", recording::joined());
+              provider::requests()[2].path.find("username=anna&password=portal"));
+    EXPECT_EQ("shellOpen none http://p/x  5;unmountDrive false;mountDrive false;",
+              recording::joined());
 }
 
 // Link properties left on windows at their destruction, counted after each WM_DESTROY.

@@ -1,8 +1,9 @@
 // The drive against the test network provider (tests/support/netprovider.cpp) and scripted drives.
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "base/registry.h"
 #include "drive/drivewatch.h"
 #include "drive/mount.h"
+#include "drive/open.h"
 #include "drive/webfolder.h"
 #include "iat.h"
 #include "provider_client.h"
@@ -94,7 +95,6 @@ TEST_F(Drive, OpenMountsFirstUnlessConnected) {
     set("authApiHost", provider::host("http"));
     provider::script(std::vector<provider::Answer>(1)); // no login in the answer
     openDrive(nullptr);
-    EXPECT_EQ(kRetryMountAndOpen, app.retryAfterLogin);
     set("DisableReKeyOnOpen", 1);
     set("DAVUser", std::string(256, 'u'));
     openDrive(nullptr);
@@ -102,7 +102,7 @@ TEST_F(Drive, OpenMountsFirstUnlessConnected) {
     openDrive(nullptr);
     EXPECT_EQ(kUnmount + kUnmount + kUnmount + add("0") + kStart +
                   "showStatus 3 disconnected Der Verbindungsaufbau ist fehlgeschlagen.\r\nBitte "
-                  "geben Sie Ihre Zugangsdaten erneut ein.;" +
+                  "geben Sie Ihre Zugangsdaten erneut ein.;requestLogin true;" +
                   kStart.substr(1) + "showMessage Ein interner Fehler ist aufgetreten.;" +
                   kStart.substr(1) +
                   "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;shellOpen none T:  5;",

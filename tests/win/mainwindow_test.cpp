@@ -1,6 +1,6 @@
 // The main window procedure, the tray menu, the properties request and the message loop, against
 // real windows and menus; the entry points the window dispatches to are recorded.
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/instance.h"
 #include "app/mainwindow.h"
 #include "base/registry.h"
@@ -62,7 +62,6 @@ TEST_F(MainWindow, CommandsFollowTheMethod) {
     EXPECT_EQ("mountDrive false;", command(4004));
     EXPECT_EQ("unmountDrive false;mountDrive false;", command(4004, true));
     EXPECT_EQ("unmountDrive true;", command(4007, true));
-    EXPECT_EQ("rekeyStoredLogin;", command(4011));
     EXPECT_EQ("post 1124;", command(4010));
     EXPECT_EQ("post 1126;", command(4013));
     EXPECT_EQ(kClose, command(4012)); // replacing does not unmount
@@ -81,7 +80,12 @@ TEST_F(MainWindow, CommandsFollowTheMethod) {
     recording::reset();
     SendMessageA(window, WM_USER + 100, 0, 0);
     SendMessageA(window, WM_USER + 102, 0, 0);
-    EXPECT_EQ("showPropertiesDialog 1;showPropertiesDialog 0;", recording::joined());
+    EXPECT_EQ("runPropertiesDialog 1;runPropertiesDialog 0;", recording::joined());
+    // An open dialog is brought forward on General, whichever request came.
+    recording::reset();
+    app.propertiesOpen = true;
+    SendMessageA(window, WM_USER + 100, 0, 0);
+    EXPECT_EQ("bringPropertiesForward 0;", recording::joined());
 }
 
 // Fails, leaving rubbish in the message.

@@ -3,7 +3,7 @@
 // it, the connection method chosen and the remote name the mount would map under it.
 #include "base/osprobe.h"
 #include "drive/drive_rules.h"
-#include "drive/method.h"
+#include "core/method.h"
 
 #include <windows.h>
 

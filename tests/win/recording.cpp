@@ -2,9 +2,9 @@
 // the shell hand-over (see recording.h).
 #include "recording.h"
 
-#include "app/appstate.h"
-#include "app/connectivity.h"
-#include "app/notify.h"
+#include "core/appstate.h"
+#include "core/connectivity.h"
+#include "core/notify.h"
 #include "base/pause.h"
 #include "base/shellopen.h"
 

@@ -1,10 +1,10 @@
-// Recording versions of the drive entry points the main window dispatches to: mounting, the
-// drive watch and opening, the web-folder place.
+// Recording versions of the drive entry points the main window and the dialog call: mounting,
+// the drive watch and opening.
 #include "recording.h"
 
 #include "drive/drivewatch.h"
 #include "drive/mount.h"
-#include "drive/webfolder.h"
+#include "drive/open.h"
 
 using recording::record;
 
@@ -34,8 +34,4 @@ bool scanMappedDrives(bool cancel) {
 
 void handleVolumeBroadcast(bool arrival, const DEV_BROADCAST_HDR*) {
     record(std::string("handleVolumeBroadcast ") + (arrival ? "arrival" : "removal"));
-}
-
-void buildWebFolderPlace(const std::string& share) {
-    record("buildWebFolderPlace " + share);
 }

@@ -1,16 +1,26 @@
-// Recording version of the properties dialog: records the start page (and, with an update
-// announced, the location known by then) and ends at once.
+// Recording versions of what the dialog's owner provides: opening the dialog and bringing it
+// forward (for the main window), following a login refresh and asking for a login (for the drive).
 #include "recording.h"
 
-#include "app/appstate.h"
+#include "drive/frontend.h"
 #include "ui/properties/frame.h"
 
 using recording::record;
 
-INT_PTR showPropertiesDialog(HWND) {
-    record("showPropertiesDialog " + std::to_string(app.propertiesStartPage) +
-           (app.updateInfo.announced ? " " + app.updateInfo.location : ""));
-    app.propertiesOpen = false;
-    app.propertiesWindow = nullptr;
-    return 0;
+void runPropertiesDialog(int startPage) {
+    record("runPropertiesDialog " + std::to_string(startPage));
+}
+
+void bringPropertiesForward(int page) {
+    record("bringPropertiesForward " + std::to_string(page));
+}
+
+void followAuthentication(const AuthOutcome& outcome) {
+    if (outcome.offerUpdate || !outcome.redirectPage.empty())
+        record("followAuthentication " + std::to_string(outcome.offerUpdate) + " " +
+               outcome.redirectPage);
+}
+
+void requestLogin(bool openAfter) {
+    record(std::string("requestLogin ") + (openAfter ? "true" : "false"));
 }

@@ -1,6 +1,8 @@
 // The web-service calls against the local provider service: what it receives, what is stored from
-// its answers, the quota figures on a page, and what the client asks of WinINet and the registry.
-#include "app/appstate.h"
+// its answers, the quota figures, the re-key command, and what the client asks of WinINet and the
+// registry.
+#include "app/mainwindow.h"
+#include "core/appstate.h"
 #include "base/httpclient.h"
 #include "base/registry.h"
 #include "iat.h"
@@ -8,9 +10,7 @@
 #include "recording.h"
 #include "service/auth.h"
 #include "service/quota.h"
-#include "service/rekey.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -64,7 +64,7 @@ protected:
 TEST_F(Service, RequestPathKeyAndLength) {
     answer("Status: 200\r\n");
     // "ü" is the byte 0xFC in the client's code page and travels unchanged, and so does ",".
-    EXPECT_FALSE(authenticate("Anna Müller", "a&b=c?d,e"));
+    EXPECT_FALSE(authenticate("Anna Müller", "a&b=c?d,e").accepted());
     std::vector<provider::Request> requests = provider::requests();
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ("GET /a/filemanager.webdav.auth?type=REST.2&username=Anna%20M\xFC"
@@ -73,7 +73,7 @@ TEST_F(Service, RequestPathKeyAndLength) {
     EXPECT_EQ("Mozilla/5.0 (compatible; Qelto Nimbara)", requests[0].header("user-agent"));
     // Prefix (27 characters), user name and password beyond 200 are refused with the message
     // box, and nothing is sent.
-    EXPECT_FALSE(authenticate(std::string(100, 'u'), std::string(74, 'p')));
+    EXPECT_FALSE(authenticate(std::string(100, 'u'), std::string(74, 'p')).accepted());
     EXPECT_EQ(1u, provider::requests().size());
     EXPECT_EQ("showMessage Ein interner Fehler ist aufgetreten.;", recording::joined());
 
@@ -96,7 +96,7 @@ TEST_F(Service, CompleteAnswersStored) {
         set("authApiVersion", version);
         provider::reset();
         answer(body);
-        EXPECT_EQ(AuthResult::Succeeded, authenticateCall("anna", "portal")) << user;
+        EXPECT_EQ(AuthResult::Succeeded, authenticate("anna", "portal").result) << user;
         EXPECT_EQ(user + std::string(" s3cr:et anna"),
                   stored("DAVUser") + " " + stored("DAVPasswd") + " " + stored("DAVShare"));
         ASSERT_EQ(1u, provider::requests().size());
@@ -106,72 +106,77 @@ TEST_F(Service, CompleteAnswersStored) {
 }
 
 TEST_F(Service, RedirectToAPage) {
-    app.retryAfterLogin = 2;
     answer(login("409") + "Message: http://portal.example/agb?x=1\r\n");
-    EXPECT_EQ(AuthResult::Failed, authenticateCall("anna", "portal"));
-    EXPECT_EQ("shellOpen none http://portal.example/agb?x=1  " + std::to_string(SW_SHOW) + ";",
-              recording::joined());
-    EXPECT_EQ(0, app.retryAfterLogin);        // closing the dialog must not mount the drive
+    AuthOutcome outcome = authenticate("anna", "portal");
+    EXPECT_EQ(AuthResult::Failed, outcome.result);
+    EXPECT_EQ("http://portal.example/agb?x=1", outcome.redirectPage);
     EXPECT_EQ("dav-anna", stored("DAVUser")); // sent beside it, so stored
+    // Only a plain "http://" page is followed.
+    answer(login("409") + "Message: https://portal.example/agb\r\n");
+    outcome = authenticate("anna", "portal");
+    EXPECT_EQ("", outcome.redirectPage);
+    EXPECT_EQ(AuthResult::Succeeded, outcome.result);
+    EXPECT_EQ("", recording::joined());
 }
 
 TEST_F(Service, UpdateAnnouncement) {
-    // Neither the running version nor the one the user chose to skip opens the dialog.
+    // Neither the running version nor the one the user chose to skip is offered.
     set("UpdateIgnoreVersion", "2.0.0");
     for (const char* version : {"1.0.0", "2.0.0"}) {
         answer(provider::fieldAnswer({{"Version", version}, {"Location", "http://h/Nimbara.exe"}}));
-        authenticate("anna", "portal");
+        EXPECT_FALSE(authenticate("anna", "portal").offerUpdate) << version;
         EXPECT_EQ(version, app.updateInfo.version);
     }
     EXPECT_EQ("http://h/Nimbara.exe", app.updateInfo.location);
-    EXPECT_EQ("", recording::joined());
-    // A newer one opens it on its Update page, unless it is open already; once the whole answer
-    // is read, so the page knows what follows the Version line.
+    // A newer one is offered, with what follows its Version line known by then.
     answer(provider::fieldAnswer({{"Version", "2.0.1"}, {"Location", "http://h/2.0.1.exe"}}));
-    authenticate("anna", "portal");
-    app.propertiesOpen = true;
-    authenticate("anna", "portal");
-    EXPECT_EQ("showPropertiesDialog 3 http://h/2.0.1.exe;", recording::joined());
+    EXPECT_TRUE(authenticate("anna", "portal").offerUpdate);
+    EXPECT_EQ("http://h/2.0.1.exe", app.updateInfo.location);
+    EXPECT_EQ("", recording::joined());
 }
 
 TEST_F(Service, NotReachedUntrustedOrSilent) {
     set("DAVUser", "kept");
     set("authApiHost", "127.0.0.1:1"); // nothing listens there
-    EXPECT_TRUE(authenticateStored());
-    EXPECT_EQ(AuthResult::NotReached, authenticateStoredCall());
+    EXPECT_EQ(AuthResult::NotReached, authenticateStored().result);
+    EXPECT_TRUE(authenticateStored().accepted());
     // A certificate nobody trusts is refused at send.
     answer(login());
     useService("untrusted");
-    EXPECT_EQ(AuthResult::NotReached, authenticateStoredCall());
+    EXPECT_EQ(AuthResult::NotReached, authenticateStored().result);
     // A service that never answers: the call gives up after the receive time-out.
     useService("http");
     provider::script({{"", true, ""}});
     DWORD start = GetTickCount();
-    EXPECT_EQ(AuthResult::NotReached, authenticateCall("anna", "portal"));
+    EXPECT_EQ(AuthResult::NotReached, authenticate("anna", "portal").result);
     EXPECT_GE(GetTickCount() - start, kReceiveTimeoutMs / 2);
     EXPECT_LT(GetTickCount() - start, kReceiveTimeoutMs + kSendTimeoutMs + 20000);
     EXPECT_EQ("", recording::joined());
 }
 
+// The tray's re-key command: fresh credentials with the stored login, and a balloon that says
+// how it went.
 TEST_F(Service, RekeyAndOffline) {
+    auto rekey = [] { mainWindowProc(nullptr, WM_COMMAND, 4011, 0); };
     set("DAVUser", "stored-user");
     set("DAVPasswd", "stored-pw");
     answer(login());
     // Offline nothing is sent; the re-key says so.
     recording::online = false;
-    EXPECT_FALSE(authenticate("anna", "portal"));
-    rekeyStoredLogin();
-    EXPECT_FALSE(queryQuotaStored(nullptr));
+    EXPECT_FALSE(authenticate("anna", "portal").accepted());
+    rekey();
+    QuotaFigures figures;
+    EXPECT_FALSE(queryQuotaStored(&figures));
     EXPECT_TRUE(provider::requests().empty());
     EXPECT_EQ("showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;"
               "showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;",
               recording::joined());
     recording::reset(); // online again
-    rekeyStoredLogin();
+    rekey();
     EXPECT_EQ("dav-anna", stored("DAVUser"));
     EXPECT_NE(std::string::npos, lastPath().find("username=stored-user&password=stored-pw"));
     set("authApiHost", "127.0.0.1:1");
-    rekeyStoredLogin();
+    rekey();
     EXPECT_EQ("showStatus 1 connected Authentifizierungsdaten erfolgreich aktualisiert.;"
               "showStatus 3 connected Konnte die Authentifizierungsdaten nicht aktualisieren.;",
               recording::joined());
@@ -250,21 +255,12 @@ TEST(HttpClient, NothingThrownEscapes) {
     EXPECT_FALSE(client.send("/", Get, nullptr));
 }
 
-TEST_F(Service, QuotaOnAPage) {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
-    HWND page = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
-    // Used, total and available bytes, the same in words, the package name, and the bar (1082).
-    const int ids[] = {1000, 1083, 1084, 1075, 1077, 1076, 1085, 1082};
-    for (int id : ids)
-        CreateWindowExA(0, id == 1082 ? PROGRESS_CLASSA : "STATIC", "", WS_CHILD, 0, 0, 9, 9, page,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-    auto shown = [&] { // the texts, then where the bar stands
+TEST_F(Service, Quota) {
+    auto shown = [](const QuotaFigures& figures) { // the figures sent, then the bar's position
         std::string all;
-        char text[64];
-        for (int id : ids)
-            all += std::string(text, GetDlgItemTextA(page, id, text, sizeof text)) + "|";
-        return all + std::to_string(SendDlgItemMessageA(page, 1082, PBM_GETPOS, 0, 0));
+        for (int item = 0; item < kQuotaItemCount; ++item)
+            all += (figures.sent[item] ? figures.values[item] : "-") + "|";
+        return all + std::to_string(figures.barPosition);
     };
     set("DAVUser", "dav-user");
     set("DAVPasswd", "dav pw");
@@ -272,25 +268,26 @@ TEST_F(Service, QuotaOnAPage) {
         "Status: 200\r\nQuota-Used-Bytes: 1073741824\r\nQuota-Total-Bytes: 10737418240\r\n"
         "Quota-Available-Bytes: 9663676416\r\nQuota-Used-Pretty: 1 GB\r\n"
         "Quota-Total-Pretty: 10 GB\r\nQuota-Available-Pretty: 9 GB\r\nPackage-Name: Nimbara M\r\n");
-    EXPECT_TRUE(queryQuotaStored(page));
+    QuotaFigures figures;
+    EXPECT_TRUE(queryQuotaStored(&figures));
     EXPECT_EQ("/a/filemanager.webdav.stat?type=REST.2&username=dav-user&password=dav%20pw"
               "&ClientVersion=1.0.0",
               lastPath());
-    EXPECT_EQ("1073741824|10737418240|9663676416|1 GB|10 GB|9 GB|Nimbara M||9", shown());
-    EXPECT_EQ(100, SendDlgItemMessageA(page, 1082, PBM_GETRANGE, FALSE, 0));
+    EXPECT_EQ("1073741824|10737418240|9663676416|1 GB|10 GB|9 GB|Nimbara M|9", shown(figures));
 
-    // No status line: false, though the figures are shown; not reached: false, the page as it was.
+    // No status line: false, though the figures came; not reached: false, nothing answered.
     answer("Quota-Used-Bytes: 5\r\nQuota-Total-Bytes: 10\r\n");
-    EXPECT_FALSE(queryQuotaStored(page));
+    EXPECT_FALSE(queryQuotaStored(&figures));
+    EXPECT_EQ("5|10|-|-|-|-|-|50", shown(figures));
+    EXPECT_TRUE(figures.answered);
     set("statApiHost", "127.0.0.1:1");
-    EXPECT_FALSE(queryQuotaStored(page));
-    EXPECT_EQ("5|10|9663676416|1 GB|10 GB|9 GB|Nimbara M||50", shown());
+    EXPECT_FALSE(queryQuotaStored(&figures));
+    EXPECT_FALSE(figures.answered);
     // No stored user name: no request at all.
     useService("http");
     set("DAVUser", "");
-    EXPECT_FALSE(queryQuotaStored(page));
+    EXPECT_FALSE(queryQuotaStored(&figures));
     EXPECT_EQ(2u, provider::requests().size());
-    DestroyWindow(page);
 }
 
 } // namespace

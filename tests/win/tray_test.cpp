@@ -1,9 +1,9 @@
 // The tray icon and the internet check with the real notifications. The calls that reach the
 // system are watched by redirecting this program's own imports (Shell_NotifyIconA, and
 // InternetGetConnectedState and MessageBoxA) to recorders.
-#include "app/appstate.h"
-#include "app/connectivity.h"
-#include "app/notify.h"
+#include "core/appstate.h"
+#include "core/connectivity.h"
+#include "core/notify.h"
 #include "app/tray.h"
 #include "iat.h"
 

@@ -2,7 +2,7 @@
 // HTTP and then HTTPS, and beside it each step of that call on its own, so that its cost can be
 // set against a bare WinINet request. The service must answer every request with a complete field
 // answer. One call of each is made per round, so a change of load meets all of them alike:
-//   authenticate  authenticateCall(), the whole call (it must succeed every time)
+//   authenticate  authenticate(), the whole call (it must succeed every time)
 //   connectivity  internetAvailable(), the connectivity check
 //   endpoint      readEndpoint(kAuthEndpoint), four registry reads
 //   method        selectConnectionMethod(), once for the key of the request
@@ -13,11 +13,11 @@
 //   bench_auth HTTP_PORT HTTPS_PORT COUNT
 // Two unmeasured rounds precede the COUNT measured ones on each protocol. Output, in ms:
 //   PROTOCOL STEP median M min A max B runs COUNT
-#include "app/appstate.h"
-#include "app/connectivity.h"
+#include "core/appstate.h"
+#include "core/connectivity.h"
 #include "base/registry.h"
 #include "base/settings.h"
-#include "drive/method.h"
+#include "core/method.h"
 #include "service/auth.h"
 #include "service/frame.h"
 
@@ -107,7 +107,7 @@ constexpr const char* kAnsweredPassword = "bench-secret";
 // Method 5 stores the login without building a web folder place.
 constexpr DWORD kForcedMethod = 5;
 
-// The request step: what authenticateCall does between its key and storing the answer.
+// The request step: what authenticate does between its key and storing the answer.
 bool requestOnce(const Endpoint& endpoint, const std::string& keySuffix) {
     HttpClient client;
     if (startCall(endpoint, kUser, kPassword, keySuffix, &client) != CallStart::Sent)
@@ -129,7 +129,7 @@ constexpr const char* kStepNames[StepCount] = {"authenticate", "connectivity", "
 bool runStep(int step, const Endpoint& endpoint, const std::string& keySuffix) {
     switch (step) {
     case Authenticate:
-        return authenticateCall(kUser, kPassword) == AuthResult::Succeeded;
+        return authenticate(kUser, kPassword).result == AuthResult::Succeeded;
     case Connectivity:
         return internetAvailable();
     case EndpointRead:
@@ -190,7 +190,7 @@ bool measure(const char* protocol, int port, int count) {
     // The store step writes the answered login too: another name first, so that this call shows
     // that the whole call stores it.
     writeStringSetting(settings::kProductKey, settings::kDavUser, "bench-other");
-    if (authenticateCall(kUser, kPassword) != AuthResult::Succeeded || !storedNameIsExpected()) {
+    if (authenticate(kUser, kPassword).result != AuthResult::Succeeded || !storedNameIsExpected()) {
         std::fprintf(stderr, "bench_auth: %s calls did not store the answered login\n", protocol);
         return false;
     }

@@ -12,7 +12,7 @@
 //   bench_connect HTTPS_PORT COUNT
 // Two unmeasured rounds precede the COUNT measured ones. Output, in ms:
 //   NAME median M min A max B runs COUNT
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/mainwindow.h"
 #include "base/pause.h"
 #include "base/registry.h"

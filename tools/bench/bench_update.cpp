@@ -8,7 +8,7 @@
 //   client median M min A max B runs COUNT
 //   wininet median M min A max B runs COUNT
 //   crc32 MBPS
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "base/crc32.h"
 #include "ui/properties/update.h"
 

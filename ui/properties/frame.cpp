@@ -4,13 +4,14 @@
 // them on OK or Übernehmen, and on closing finishes a mount that waited for a new login.
 #include "ui/properties/frame.h"
 
-#include "app/appstate.h"
 #include "base/hyperlink.h"
 #include "base/registry.h"
 #include "base/settings.h"
 #include "base/shellopen.h"
-#include "drive/drivewatch.h"
+#include "core/appstate.h"
+#include "drive/frontend.h"
 #include "drive/mount.h"
+#include "drive/open.h"
 #include "res/resource.h"
 #include "ui/properties/pages.h"
 
@@ -89,8 +90,7 @@ static void switchPage(HWND frame) {
         ShowWindow(page, SW_SHOW);
 }
 
-// The selection and the notification that follows it, as the main window also sends them when
-// it brings an open dialog forward.
+// The selection and the notification that follows it, as the frame's own control would send it.
 static void selectPage(HWND frame, int index) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(tabControl(frame), TCM_SETCURSEL, index, 0,
@@ -162,18 +162,59 @@ bool applyChanges() {
     return true;
 }
 
-// The pending mount is taken and cleared before it runs: a mount that is refused again asks for
-// the login once more and leaves its own retry for the dialog it opens. The drive is opened only
-// after a mount that succeeded; opening would otherwise start a second mount at once.
+// The mount that waits for a new login. A mount whose login refresh the service refused asks
+// for the login (requestLogin): it notes here whether to mount again, and to open the drive
+// after, and the dialog opens on its Login page. When the dialog closes, the pending mount is
+// taken and cleared before it runs: a mount that is refused again asks once more and leaves its
+// own retry for the dialog it opens. Abbrechen clears it, and so does a page the service sends
+// the user to instead (followAuthentication), so that closing the dialog mounts nothing.
+static int takePendingMount() {
+    int retry = app.retryAfterLogin;
+    app.retryAfterLogin = kRetryNothing;
+    return retry;
+}
+
+void requestLogin(bool openAfter) {
+    app.retryAfterLogin = openAfter ? kRetryMountAndOpen : kRetryMount;
+    PostMessageA(app.mainWindow, UM_OPEN_SETTINGS, 0, 0);
+}
+
+// The drive is opened only after a mount that succeeded; opening would otherwise start a second
+// mount at once.
 bool closePropertiesDialog(HWND frame, int result) {
     forgetDialog();
     EndDialog(frame, static_cast<WORD>(result));
-    int retry = app.retryAfterLogin;
-    app.retryAfterLogin = kRetryNothing;
+    int retry = takePendingMount();
     if (retry != kRetryNothing && mountDrive(retry == kRetryMountAndOpen) &&
         retry == kRetryMountAndOpen)
         openDrive(app.mainWindow);
     return true;
+}
+
+void runPropertiesDialog(int startPage) {
+    app.propertiesStartPage = startPage;
+    app.propertiesOpen = true;
+    showPropertiesDialog(app.mainWindow);
+}
+
+void bringPropertiesForward(int page) {
+    ShowWindow(app.propertiesWindow, SW_SHOWNORMAL);
+    SetFocus(app.propertiesWindow);
+    selectPage(app.propertiesWindow, page);
+}
+
+// An announced update opens the dialog on its Update page, unless the dialog is open already
+// (its Update page may be the one that asked). A page the service names is opened in the
+// browser with the dialog minimised.
+void followAuthentication(const AuthOutcome& outcome) {
+    if (outcome.offerUpdate && !app.propertiesOpen)
+        runPropertiesDialog(kPageUpdate);
+    if (outcome.redirectPage.empty())
+        return;
+    if (app.propertiesOpen)
+        ShowWindow(app.propertiesWindow, SW_MINIMIZE);
+    takePendingMount();
+    shellOpen(nullptr, outcome.redirectPage.c_str(), nullptr, SW_SHOW);
 }
 
 void openWebPage(HWND window, const char* url, bool fromPage) {
@@ -199,7 +240,7 @@ static void runFrameCommand(HWND frame, int id) {
         commitChanges(frame, IDOK, true);
         break;
     case IDCANCEL:
-        app.retryAfterLogin = kRetryNothing;
+        takePendingMount();
         closePropertiesDialog(frame, IDCANCEL);
         break;
     case IDC_HELP_LINK:

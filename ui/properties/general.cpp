@@ -4,12 +4,14 @@
 #include "ui/properties/frame.h"
 #include "ui/properties/pages.h"
 
-#include "app/appstate.h"
 #include "base/hyperlink.h"
 #include "base/registry.h"
 #include "base/settings.h"
+#include "core/appstate.h"
 #include "res/resource.h"
 #include "service/quota.h"
+
+#include <commctrl.h>
 
 #include <string>
 
@@ -35,12 +37,39 @@ static void showDriveLetter(HWND page) {
         SetDlgItemTextA(page, IDC_DRIVE_TEXT, ("Laufwerk " + letter).c_str());
 }
 
+// Each figure the answer carried goes to its control; one it left out leaves its control as it
+// was.
+static void showQuotaFigures(HWND page, const QuotaFigures& figures) {
+    static const int controls[kQuotaItemCount] = {
+        IDC_USED_BYTES,   IDC_TOTAL_BYTES, IDC_FREE_BYTES,   IDC_USED_PRETTY,
+        IDC_TOTAL_PRETTY, IDC_FREE_PRETTY, IDC_PACKAGE_LINK,
+    };
+    for (int item = 0; item < kQuotaItemCount; ++item)
+        if (figures.sent[item])
+            SetDlgItemTextA(page, controls[item], figures.values[item].c_str());
+}
+
+// The bar is set up only after an answer was read.
+static void showUsageBar(HWND page, int position) {
+    HWND bar = GetDlgItem(page, IDC_USAGE_BAR);
+    SendMessageA(bar, PBM_SETBKCOLOR, 0, RGB(255, 255, 255));
+    SendMessageA(bar, PBM_SETBARCOLOR, 0, RGB(0, 100, 0));
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    SendMessageA(bar, PBM_SETPOS, 0, 0);
+    SendMessageA(bar, PBM_SETSTEP, 0, 0);
+    SendMessageA(bar, PBM_SETPOS, position, 0);
+}
+
 // Figures the service did not confirm are not shown: the byte counts are hidden and the
 // readable ones say so.
 static void setUpGeneralPage(HWND page) {
     showConnection(page);
     showDriveLetter(page);
-    bool known = queryQuotaStored(page);
+    QuotaFigures figures;
+    bool known = queryQuotaStored(&figures);
+    showQuotaFigures(page, figures);
+    if (figures.answered)
+        showUsageBar(page, figures.barPosition);
     for (int id : {IDC_USED_BYTES, IDC_FREE_BYTES, IDC_TOTAL_BYTES})
         showControl(page, id, known);
     if (known)

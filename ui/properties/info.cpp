@@ -7,7 +7,7 @@
 
 #include "base/hyperlink.h"
 #include "base/osprobe.h"
-#include "drive/method.h"
+#include "core/method.h"
 #include "res/resource.h"
 
 #include <string>

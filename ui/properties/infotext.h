@@ -2,7 +2,7 @@
 // its exact bytes are tested natively.
 #pragma once
 
-#include "drive/method_rules.h"
+#include "core/method_rules.h"
 
 #include <cstdint>
 #include <string>

@@ -5,13 +5,14 @@
 #include "ui/properties/frame.h"
 #include "ui/properties/pages.h"
 
-#include "app/appstate.h"
 #include "base/hyperlink.h"
 #include "base/registry.h"
 #include "base/settings.h"
+#include "core/appstate.h"
+#include "drive/frontend.h"
 #include "drive/mount.h"
+#include "drive/webfolder.h"
 #include "res/resource.h"
-#include "service/auth.h"
 
 #include <string>
 
@@ -79,7 +80,9 @@ void applyLoginPage(HWND page) {
     GetDlgItemTextA(page, IDC_LOGIN_PASSWORD, password, sizeof password);
     if (userName[0] == '\0' || password[0] == '\0')
         return;
-    if (authenticateCall(userName, password) != AuthResult::Succeeded) {
+    AuthOutcome outcome = refreshLogin(userName, password);
+    followAuthentication(outcome);
+    if (outcome.result != AuthResult::Succeeded) {
         showLoginStored(page, false);
         return;
     }

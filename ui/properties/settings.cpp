@@ -5,10 +5,10 @@
 #include "ui/properties/frame.h"
 #include "ui/properties/pages.h"
 
-#include "app/appstate.h"
 #include "base/registry.h"
 #include "base/settings.h"
-#include "drive/method.h"
+#include "core/appstate.h"
+#include "core/method.h"
 #include "drive/mount.h"
 #include "res/resource.h"
 

@@ -4,9 +4,6 @@
 // thread, inside the click; the page's texts and bar change after each chunk.
 #include "ui/properties/update.h"
 
-#include "app/appstate.h"
-#include "app/connectivity.h"
-#include "app/notify.h"
 #include "base/crc32.h"
 #include "base/httpclient.h"
 #include "base/hyperlink.h"
@@ -15,8 +12,12 @@
 #include "base/settings.h"
 #include "base/shellopen.h"
 #include "base/text.h"
+#include "core/appstate.h"
+#include "core/connectivity.h"
+#include "core/notify.h"
+#include "drive/frontend.h"
+#include "drive/webfolder.h"
 #include "res/resource.h"
-#include "service/auth.h"
 #include "service/frame.h"
 #include "ui/properties/frame.h"
 #include "ui/properties/pages.h"
@@ -333,10 +334,10 @@ static void runUpdate(HWND page) {
     enableControl(page, IDC_UPDATE_SEARCH, true);
 }
 
-// The search repeats the login with the stored credentials; that call finds the dialog open and
-// opens no second one.
+// The search repeats the login with the stored credentials; the dialog is open, so an
+// announcement opens no second one.
 static void searchUpdate(HWND page) {
-    authenticateStored();
+    followAuthentication(refreshStoredLogin());
     if (app.updateInfo.announced)
         showUpdateState(page);
 }

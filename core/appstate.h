@@ -2,7 +2,7 @@
 // state of the main window and the handles the tray icon holds. The one place such state lives.
 #pragma once
 
-#include "service/answer.h"
+#include "core/updateinfo.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
 // The single instance of the application state (see appstate.h).
-#include "app/appstate.h"
+#include "core/appstate.h"
 
 AppState app;

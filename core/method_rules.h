@@ -1,5 +1,5 @@
 // The connection-method rules: which of the six methods applies, given the Windows version and
-// the settings already read. Portable; drive/method.cpp reads the registry and asks these.
+// the settings already read. Portable; core/method.cpp reads the registry and asks these.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Connection-method rules (see method_rules.h).
-#include "drive/method_rules.h"
+#include "core/method_rules.h"
 
 bool sslPreferredFrom(const DwordSetting& ssl) {
     return !ssl.readable || ssl.value == 1;

@@ -1,6 +1,6 @@
 // Connection-method selection against the real registry and OS probe; the rules themselves
 // live in method_rules.cpp.
-#include "drive/method.h"
+#include "core/method.h"
 
 #include "base/osprobe.h"
 #include "base/registry.h"

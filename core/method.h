@@ -1,7 +1,7 @@
 // The connection method of this machine, asked afresh at every question (registry and OS probe).
 #pragma once
 
-#include "drive/method_rules.h"
+#include "core/method_rules.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // Internet-check verdict (see connectivity.h).
-#include "app/connectivity.h"
+#include "core/connectivity.h"
 
 // Only the offline flag alone counts as offline; combined with any other bit the system is
 // taken to be online, as WinINet reports a working connection that way too.
