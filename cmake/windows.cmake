@@ -107,6 +107,7 @@ target_compile_definitions(Nimbara_next PRIVATE NIMBARA_CLIENT_VERSION="1.0.1")
 set(NIMBARA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR bash ${CMAKE_SOURCE_DIR}/tests/support/wine-run.sh ${NIMBARA_WINEPREFIX})
 
+add_subdirectory(demo)
 add_subdirectory(tests/support)
 add_subdirectory(tests/win)
 add_subdirectory(tests/e2e)

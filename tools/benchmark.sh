@@ -18,7 +18,7 @@ set -u -o pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root" || exit 1
-source tests/support/wine-lib.sh
+source demo/wine-lib.sh
 
 runs="${NIMBARA_BENCH_RUNS:-15}"
 auth_runs="${NIMBARA_BENCH_AUTH_RUNS:-30}"
@@ -101,7 +101,7 @@ timed_machine=$(pe_machine "$bin/Nimbara.exe") || die "cannot read $bin/Nimbara.
 
 cleanup() {
   [ -n "$service_started" ] &&
-    bash tests/support/provider-fixture.sh cleanup "$service_dir" >/dev/null 2>&1
+    bash demo/provider-fixture.sh cleanup "$service_dir" >/dev/null 2>&1
   wineserver -k >/dev/null 2>&1
   wineserver -w >/dev/null 2>&1
   if [ -n "${NIMBARA_PRIVATE_XVFB:-}" ]; then
@@ -213,7 +213,7 @@ row "ratio of medians" "$(ratio "$window_client" "$window_minimal")" "" ""
 mkdir -p "$service_dir/bin"
 cp -f "$bin/certinstall.exe" "$service_dir/bin/"
 service_started=1
-bash tests/support/provider-fixture.sh setup "$service_dir" "$WINEPREFIX" "${service_ports[@]}" \
+bash demo/provider-fixture.sh setup "$service_dir" "$WINEPREFIX" "${service_ports[@]}" \
   >"$service_dir/fixture.log" 2>&1 || {
   cat "$service_dir/fixture.log" >&2
   die "the provider service did not start"
@@ -282,7 +282,7 @@ run_wine "$output_dir/bench_update.txt" $((120 + 20 * update_runs)) "$bin/bench_
   "$http_port" "$update_crc" "$update_runs" || die "bench_update failed: $(cat "$output_dir/bench_update.txt")"
 grep -q '^crc32 ' "$output_dir/bench_update.txt" ||
   die "bench_update printed: $(cat "$output_dir/bench_update.txt")"
-bash tests/support/provider-fixture.sh cleanup "$service_dir" >/dev/null 2>&1
+bash demo/provider-fixture.sh cleanup "$service_dir" >/dev/null 2>&1
 service_started=""
 
 # The breakdown works on pairs "MEDIAN MIN" in ms: a difference of medians beside a difference

@@ -79,12 +79,12 @@ run_suite() {
 
 echo "building the scratch tree in $tree"
 build || { echo "the unchanged tree does not build; see $logs/build.log" >&2; exit 1; }
-bash "$tree/tests/support/wine-fixture.sh" setup "$prefix" "$win/bin/netprovider.dll" \
+bash "$tree/demo/wine-fixture.sh" setup "$prefix" "$win/bin/netprovider.dll" \
   >"$logs/fixtures.log" 2>&1
-bash "$tree/tests/support/provider-fixture.sh" setup "$win" "$prefix" 58080 58443 58444 \
+bash "$tree/demo/provider-fixture.sh" setup "$win" "$prefix" 58080 58443 58444 \
   >>"$logs/fixtures.log" 2>&1 || { echo "provider service did not start" >&2; exit 1; }
-trap 'bash "$tree/tests/support/provider-fixture.sh" cleanup "$win" >/dev/null 2>&1;
-      bash "$tree/tests/support/wine-fixture.sh" cleanup "$prefix" >/dev/null 2>&1' EXIT
+trap 'bash "$tree/demo/provider-fixture.sh" cleanup "$win" >/dev/null 2>&1;
+      bash "$tree/demo/wine-fixture.sh" cleanup "$prefix" >/dev/null 2>&1' EXIT
 
 baseline=$(run_suite)
 if [ -n "$baseline" ]; then

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The README's run command: builds the shipped 32-bit Nimbara.exe and starts it with /tray
 # under Wine in a virtual desktop, as a user meets it at log-on, against the bundled local
-# provider service (tests/support/provider.py) with a demo account: the registry's endpoint
+# provider service (demo/provider.py) with a demo account: the registry's endpoint
 # overrides point the client at it over HTTPS. Drives are mapped through the demo network
-# provider (tests/support/netprovider.cpp): Wine has no WebDAV redirector, so the mapped letter
+# provider (demo/netprovider.cpp): Wine has no WebDAV redirector, so the mapped letter
 # stands in for a local folder with a few files. Each run starts from a fresh product key.
 # With a display the desktop is shown and the client runs until it is quit from its tray menu
 # or Ctrl-C is pressed; without one it runs under Xvfb and does the main job by itself: a
@@ -17,7 +17,7 @@ bash tools/install-deps.sh
 cmake --preset i686 >/dev/null
 cmake --build --preset i686 -j"$(nproc)" --target Nimbara nimctl certinstall netprovider
 
-source tests/support/wine-lib.sh
+source demo/wine-lib.sh
 nimbara_wine_env "$root/build/i686/run-prefix"
 nimbara_wine_init
 headless=0
@@ -34,7 +34,7 @@ ln -sfn ../bin "$rundir/bin"
 stop() {
   wine "$bin/nimctl.exe" command 4006 >/dev/null 2>&1 || true # IDM_QUIT, as "&Beenden" does
   wine "$bin/nimctl.exe" gone 20 >/dev/null 2>&1 || true
-  bash tests/support/provider-fixture.sh cleanup "$rundir" >/dev/null 2>&1 || true
+  bash demo/provider-fixture.sh cleanup "$rundir" >/dev/null 2>&1 || true
   wineserver -k 2>/dev/null || true
   [ -n "$NIMBARA_PRIVATE_XVFB" ] && kill "$NIMBARA_PRIVATE_XVFB" 2>/dev/null
   echo "Nimbara stopped."
@@ -49,7 +49,7 @@ screenshot() {
 wineserver -p </dev/null >/dev/null 2>&1
 
 # The local provider service with its test CA trusted by this prefix, and the demo account.
-bash tests/support/provider-fixture.sh setup "$rundir" "$WINEPREFIX" 48080 48443 48444
+bash demo/provider-fixture.sh setup "$rundir" "$WINEPREFIX" 48080 48443 48444
 https_port=$(awk '$1 == "https" {print $2}' "$rundir/provider-state/ports")
 # The demo account: the first call (nothing stored yet) is refused, every later one logs in.
 cat >"$rundir/provider-state/script.json" <<'JSON'
@@ -66,9 +66,7 @@ done
 # The demo network provider and the folder its drive letter stands in for.
 nimbara_register_netprovider "$bin/netprovider.dll"
 export NIMBARA_NETDEMO="$rundir/demo-drive"
-mkdir -p "$NIMBARA_NETDEMO/Fotos"
-printf 'Willkommen bei Ihrer Nimbara.\r\n' >"$NIMBARA_NETDEMO/Willkommen.txt"
-printf 'Notizen\r\n' >"$NIMBARA_NETDEMO/Notizen.txt"
+nimbara_demo_drive "$NIMBARA_NETDEMO"
 rm -f "$WINEPREFIX/dosdevices/t:" # left by a demo that ended without disconnecting
 # The desktop "Default" is the one every program of this prefix uses, so nimctl finds the client.
 /usr/lib/wine/wine64 explorer.exe /desktop=Default,1024x768 "$bin/Nimbara.exe" /tray \

@@ -4,7 +4,7 @@
 # usage: wine-run.sh PREFIX PROGRAM.exe [ARGUMENTS...]
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/wine-lib.sh"
+source "$here/../../demo/wine-lib.sh"
 prefix="$1"
 shift
 nimbara_wine_env "$prefix"

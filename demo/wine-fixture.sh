@@ -23,6 +23,7 @@ setup)
   # any test program can be the first.
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+  nimbara_demo_drive "$(dirname "$WINEPREFIX")/demo-drive"
   if [ -n "${3:-}" ]; then # the test network provider, before a program loads mpr
     nimbara_register_netprovider "$3" || exit 1
   fi

@@ -70,3 +70,10 @@ nimbara_register_netprovider() {
     wine reg add "$key\Services\NimbaraTest\NetworkProvider" /v Name /d NimbaraTest /f &&
     wine reg add "$key\Services\NimbaraTest\NetworkProvider" /v ProviderPath /d "Z:${1//\//\\}" /f
 } </dev/null >/dev/null 2>&1
+
+# The folder the demo network provider lets the mapped letter stand in for, with a few files.
+nimbara_demo_drive() {
+  mkdir -p "$1/Fotos"
+  printf 'Willkommen bei Ihrer Nimbara.\r\n' >"$1/Willkommen.txt"
+  printf 'Notizen\r\n' >"$1/Notizen.txt"
+}
