@@ -41,37 +41,6 @@ TEST_F(Client, ReplaceHandsOverToTheNewInstance) {
     EXPECT_EQ(0u, control::waitExit(replacement, kTimeout));
 }
 
-// A second start with /rekey makes the running client fetch fresh WebDAV credentials with the
-// stored login; under a web-folder method it is refused before it reaches the running client.
-TEST_F(Client, RekeyForwardedRefreshesTheStoredLogin) {
-    provider::reset();
-    provider::Answer answer;
-    answer.body = provider::fieldAnswer(
-        {{"Status", "200"}, {"Name", "fresh-user"}, {"Password", "fresh-pw"}, {"Share", "share"}});
-    provider::script({answer});
-    setProductValue("authApiProto", REG_SZ, std::string("https", 6));
-    setProductValue("authApiHost", REG_SZ, provider::httpsHost() + '\0');
-    setProductValue("DAVUser", REG_SZ, std::string("stored-user", 12));
-    setProductValue("DAVPasswd", REG_SZ, std::string("stored-pw", 10));
-    setProductValue("ForceMethod", REG_DWORD, std::string("\1\0\0\0", 4));
-
-    startInstance("/tray");
-    runToEnd("/rekey");
-    EXPECT_TRUE(provider::requests().empty());
-    EXPECT_EQ(std::string("stored-user", 12), productValue("DAVUser"));
-
-    setProductValue("ForceMethod", REG_DWORD, std::string("\5\0\0\0", 4));
-    stopLeftovers();
-    startInstance("/tray");
-    runToEnd("/rekey");
-    EXPECT_EQ(std::string("fresh-user", 11), productValue("DAVUser"));
-    EXPECT_EQ(std::string("fresh-pw", 9), productValue("DAVPasswd"));
-    EXPECT_EQ(std::string("share", 6), productValue("DAVShare"));
-    std::vector<provider::Request> requests = provider::requests();
-    ASSERT_EQ(1u, requests.size());
-    EXPECT_NE(std::string::npos, requests[0].path.find("username=stored-user&password=stored-pw"));
-}
-
 std::string readFile(const std::string& path) {
     std::ostringstream text;
     text << std::ifstream(path, std::ios::binary).rdbuf();

@@ -1,7 +1,7 @@
-// Redirects this program's own import of a Windows function to a replacement, so a test can
-// watch (and pass on) the calls the client makes to the system. Returns the real function, or
-// null when the program does not import it. Function is the replacement's pointer type, which
-// is the imported function's own.
+// Redirects this program's own import of a Windows function to a replacement, so a test or the
+// benchmark can watch (and pass on) the calls the client makes to the system. Returns the real
+// function, or null when the program does not import it. Function is the replacement's pointer
+// type, which is the imported function's own.
 #pragma once
 
 #include <windows.h>
