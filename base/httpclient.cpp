@@ -48,20 +48,7 @@ DWORD requestFlags(bool post, int secure) {
 
 } // namespace
 
-HttpClient::HttpClient()
-    : internet_(nullptr), connection_(nullptr), request_(nullptr), port_(0), secure_(0) {}
-
-HttpClient::~HttpClient() {
-    clearFields();
-    for (HttpField* cookie : cookies_)
-        delete cookie;
-}
-
-void HttpClient::clearFields() {
-    for (HttpField* field : formFields_)
-        delete field;
-    formFields_.clear();
-}
+HttpClient::HttpClient() : port_(0), secure_(0) {}
 
 bool HttpClient::open(const char* url, const char* userName, const char* password,
                       const char* userAgent) {
@@ -89,22 +76,24 @@ bool HttpClient::open(const char* url, const char* userName, const char* passwor
 bool HttpClient::connect(const char* host, int port, const char* userName, const char* password,
                          int secure, const char* userAgent) {
     try {
-        internet_ = InternetOpenA(userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-        if (!usable(internet_))
+        internet_.reset(
+            InternetOpenA(userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        if (!usable(internet_.get()))
             throw HttpFailure("open internet failed...");
         // A server that accepts the connection and never answers must not hold the client
         // forever: every wait is bounded.
-        setTimeouts(internet_);
+        setTimeouts(internet_.get());
         int portInUse = port;
         if (secure == 0 || secure == 1) {
             if (portInUse == 0)
                 portInUse = secure == 1 ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
-            connection_ = InternetConnectA(internet_, host, static_cast<INTERNET_PORT>(portInUse),
-                                           userName, password, INTERNET_SERVICE_HTTP, 0, 0);
-            if (usable(connection_))
-                setTimeouts(connection_);
+            connection_.reset(InternetConnectA(internet_.get(), host,
+                                               static_cast<INTERNET_PORT>(portInUse), userName,
+                                               password, INTERNET_SERVICE_HTTP, 0, 0));
+            if (usable(connection_.get()))
+                setTimeouts(connection_.get());
         }
-        if (!usable(connection_))
+        if (!usable(connection_.get()))
             throw HttpFailure("connect failed...");
         if (InternetAttemptConnect(0) != ERROR_SUCCESS)
             throw HttpFailure("connect failed...");
@@ -115,49 +104,36 @@ bool HttpClient::connect(const char* host, int port, const char* userName, const
             userName_ = userName;
         if (password != nullptr)
             password_ = password;
-        for (HttpField* cookie : cookies_)
-            delete cookie;
         cookies_.clear();
-        clearFields();
+        formFields_.clear();
         return true;
     } catch (...) {
-        if (connection_ != nullptr)
-            InternetCloseHandle(connection_);
-        if (internet_ != nullptr)
-            InternetCloseHandle(internet_);
-        connection_ = nullptr;
-        internet_ = nullptr;
+        connection_.reset();
+        internet_.reset();
         return false;
     }
 }
 
 void HttpClient::addFormField(const char* name, const char* value, bool isFile) {
-    HttpField* field = new HttpField;
-    field->name = name;
-    field->value = value;
-    field->isFile = isFile;
-    formFields_.push_back(field);
+    formFields_.push_back(HttpField{name, value, isFile});
 }
 
 void HttpClient::addCookie(const char* name, const char* value) {
-    HttpField* cookie = new HttpField;
-    cookie->name = name;
-    cookie->value = value;
-    cookies_.push_back(cookie);
+    cookies_.push_back(HttpField{name, value, false});
 }
 
 void HttpClient::openRequest(const char* method, const char* path, const char* referrer,
                              DWORD flags) {
-    if (!usable(connection_))
+    if (!usable(connection_.get()))
         throw HttpFailure("handle not opened...");
     const char* acceptTypes[] = {"*/*", nullptr};
-    request_ =
-        HttpOpenRequestA(connection_, method, path, "HTTP/1.0", referrer, acceptTypes, flags, 0);
-    if (!usable(request_))
+    request_.reset(HttpOpenRequestA(connection_.get(), method, path, "HTTP/1.0", referrer,
+                                    acceptTypes, flags, 0));
+    if (!usable(request_.get()))
         throw HttpFailure("request failed...");
     // Wine's WinINet does not hand the time-outs down from the root handle.
-    setTimeouts(request_);
-    if (!HttpAddRequestHeadersA(request_, "Accept: */*\r\n", static_cast<DWORD>(-1),
+    setTimeouts(request_.get());
+    if (!HttpAddRequestHeadersA(request_.get(), "Accept: */*\r\n", static_cast<DWORD>(-1),
                                 HTTP_ADDREQ_FLAG_REPLACE))
         throw HttpFailure("additional header failed...");
 }
@@ -171,15 +147,15 @@ void HttpClient::presetCookies(const char* path) {
     if (port_ != defaultPort)
         url += ":" + std::to_string(port_);
     url += path;
-    for (HttpField* cookie : cookies_)
-        if (!InternetSetCookieA(url.c_str(), cookie->name.c_str(), cookie->value.c_str()))
+    for (const HttpField& cookie : cookies_)
+        if (!InternetSetCookieA(url.c_str(), cookie.name.c_str(), cookie.value.c_str()))
             throw HttpFailure("add cookie failed...");
 }
 
 bool HttpClient::sendGet(const char* path, const char* referrer) {
     openRequest("GET", path, referrer, requestFlags(false, secure_));
     presetCookies(path);
-    if (!HttpSendRequestA(request_, nullptr, 0, nullptr, 0))
+    if (!HttpSendRequestA(request_.get(), nullptr, 0, nullptr, 0))
         throw HttpFailure("request failed...");
     return true;
 }
@@ -191,11 +167,11 @@ bool HttpClient::sendFormPost(const char* path, const char* referrer) {
     for (size_t i = 0; i < formFields_.size(); ++i) {
         if (i > 0)
             body += "&";
-        body += formFields_[i]->name + "=" + formFields_[i]->value;
+        body += formFields_[i].name + "=" + formFields_[i].value;
     }
     const char* header = "Content-Type: application/x-www-form-urlencoded\r\n";
-    BOOL sent = HttpSendRequestA(request_, header, static_cast<DWORD>(strlen(header)), &body[0],
-                                 static_cast<DWORD>(body.size()));
+    BOOL sent = HttpSendRequestA(request_.get(), header, static_cast<DWORD>(strlen(header)),
+                                 &body[0], static_cast<DWORD>(body.size()));
     if (!sent && GetLastError() != ERROR_HTTP_REDIRECT_NEEDS_CONFIRMATION)
         throw HttpFailure("request failed...");
     return true;
@@ -204,20 +180,19 @@ bool HttpClient::sendFormPost(const char* path, const char* referrer) {
 // A file part's content, read in blocks of 1024 bytes; a file that cannot be opened adds
 // nothing, not even the line end after it.
 void HttpClient::appendFilePart(std::string* body, const HttpField& field) {
-    HANDLE file = CreateFileA(field.value.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    OwnedFile file(CreateFileA(field.value.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return;
-    DWORD size = GetFileSize(file, nullptr);
+    DWORD size = GetFileSize(file.get(), nullptr);
     DWORD total = 0;
     char block[1024];
     DWORD got = 0;
-    while (total <= size && ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) {
+    while (total <= size && ReadFile(file.get(), block, sizeof block, &got, nullptr) && got > 0) {
         body->append(block, got);
         total += got;
     }
     *body += "\r\n";
-    CloseHandle(file);
 }
 
 // The body is built to hold all of every part, whatever the sizes of names, values and files.
@@ -225,26 +200,26 @@ bool HttpClient::sendMultipartPost(const char* path, const char* referrer) {
     openRequest("POST", path, referrer, requestFlags(true, secure_));
     std::string contentType =
         std::string("Content-Type: multipart/form-data; boundary=") + kMultipartBoundary + "\r\n";
-    if (!HttpAddRequestHeadersA(request_, contentType.c_str(), static_cast<DWORD>(-1),
+    if (!HttpAddRequestHeadersA(request_.get(), contentType.c_str(), static_cast<DWORD>(-1),
                                 HTTP_ADDREQ_FLAG_ADD_IF_NEW))
         throw HttpFailure("additional header failed...");
     presetCookies(path);
 
     std::string body;
-    for (HttpField* field : formFields_) {
+    for (const HttpField& field : formFields_) {
         body += std::string("--") + kMultipartBoundary +
-                "\r\nContent-Disposition: form-data; name=\"" + field->name + "\"";
-        if (field->isFile) {
-            body += "; filename=\"" + field->value + "\"\r\n\r\n";
-            appendFilePart(&body, *field);
+                "\r\nContent-Disposition: form-data; name=\"" + field.name + "\"";
+        if (field.isFile) {
+            body += "; filename=\"" + field.value + "\"\r\n\r\n";
+            appendFilePart(&body, field);
         } else {
-            body += "\r\n\r\n" + field->value + "\r\n";
+            body += "\r\n\r\n" + field.value + "\r\n";
         }
     }
     body += std::string("--") + kMultipartBoundary + "--\r\n";
 
     std::string contentLength = "Content-Length: " + std::to_string(body.size()) + "\r\n";
-    if (!HttpAddRequestHeadersA(request_, contentLength.c_str(), static_cast<DWORD>(-1),
+    if (!HttpAddRequestHeadersA(request_.get(), contentLength.c_str(), static_cast<DWORD>(-1),
                                 HTTP_ADDREQ_FLAG_ADD_IF_NEW))
         throw HttpFailure("additional header failed...");
 
@@ -254,17 +229,12 @@ bool HttpClient::sendMultipartPost(const char* path, const char* referrer) {
     memset(&buffers, 0, sizeof buffers);
     buffers.dwStructSize = sizeof buffers;
     DWORD written = 0;
-    if (!HttpSendRequestExA(request_, &buffers, nullptr, HSR_INITIATE, 0) ||
-        !InternetWriteFile(request_, body.data(), static_cast<DWORD>(body.size()), &written) ||
-        !HttpEndRequestA(request_, nullptr, HSR_INITIATE, 0))
+    if (!HttpSendRequestExA(request_.get(), &buffers, nullptr, HSR_INITIATE, 0) ||
+        !InternetWriteFile(request_.get(), body.data(), static_cast<DWORD>(body.size()),
+                           &written) ||
+        !HttpEndRequestA(request_.get(), nullptr, HSR_INITIATE, 0))
         throw HttpFailure("request failed");
     return true;
-}
-
-void HttpClient::closeRequest() {
-    if (request_ != nullptr)
-        InternetCloseHandle(request_);
-    request_ = nullptr;
 }
 
 bool HttpClient::send(const char* path, int kind, const char* referrer) {
@@ -284,13 +254,13 @@ bool HttpClient::send(const char* path, int kind, const char* referrer) {
             break;
         }
         if (!sent) {
-            closeRequest();
+            request_.reset();
             return false;
         }
         path_ = path;
         return true;
     } catch (...) {
-        closeRequest();
+        request_.reset();
         return false;
     }
 }
@@ -298,23 +268,19 @@ bool HttpClient::send(const char* path, int kind, const char* referrer) {
 DWORD HttpClient::read(void* buffer, DWORD size) {
     DWORD got = 0;
     try {
-        if (request_ == nullptr)
+        if (!request_)
             throw HttpFailure("connection failed...");
-        if (!InternetReadFile(request_, buffer, size, &got))
+        if (!InternetReadFile(request_.get(), buffer, size, &got))
             throw HttpFailure("response failed...");
         return got;
     } catch (...) {
-        closeRequest();
+        request_.reset();
         return 0;
     }
 }
 
 void HttpClient::close() {
-    closeRequest();
-    if (connection_ != nullptr)
-        InternetCloseHandle(connection_);
-    if (internet_ != nullptr)
-        InternetCloseHandle(internet_);
-    connection_ = nullptr;
-    internet_ = nullptr;
+    request_.reset();
+    connection_.reset();
+    internet_.reset();
 }

@@ -2,6 +2,8 @@
 // close. Failures are raised inside each operation and come out as false or 0.
 #pragma once
 
+#include "base/handles.h"
+
 #include <windows.h>
 
 #include <wininet.h>
@@ -22,10 +24,12 @@ constexpr DWORD kConnectTimeoutMs = 30000;
 constexpr DWORD kSendTimeoutMs = 30000;
 constexpr DWORD kReceiveTimeoutMs = 30000;
 
+// The handles close with the client too, whichever way it is left: close() is needed only to
+// end a request earlier, and closing twice is harmless.
 class HttpClient {
 public:
     HttpClient();
-    virtual ~HttpClient();
+    virtual ~HttpClient() = default;
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
 
@@ -45,28 +49,27 @@ public:
     int secure() const { return secure_; }
 
 protected:
-    virtual bool sendMultipartPost(const char* path, const char* referrer);
-    virtual bool sendFormPost(const char* path, const char* referrer);
     virtual bool sendGet(const char* path, const char* referrer);
 
 private:
+    bool sendMultipartPost(const char* path, const char* referrer);
+    bool sendFormPost(const char* path, const char* referrer);
     void openRequest(const char* method, const char* path, const char* referrer, DWORD flags);
     void presetCookies(const char* path);
     void appendFilePart(std::string* body, const HttpField& field);
-    void clearFields();
-    void closeRequest();
 
-    HINTERNET internet_;
-    HINTERNET connection_;
-    HINTERNET request_;
+    // Declared in the order of opening, so that they close in reverse: the request first.
+    OwnedInternet internet_;
+    OwnedInternet connection_;
+    OwnedInternet request_;
     std::string host_;
     std::string userName_;
     std::string password_;
     std::string path_;
     int port_;
     int secure_;
-    std::vector<HttpField*> formFields_;
-    std::vector<HttpField*> cookies_;
+    std::vector<HttpField> formFields_;
+    std::vector<HttpField> cookies_;
 };
 
 extern const char* const kMultipartBoundary;

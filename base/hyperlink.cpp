@@ -3,36 +3,12 @@
 // links in any number of dialogs work without a table of their own.
 #include "base/hyperlink.h"
 
+#include "base/handles.h"
+
 static const char kOriginalProc[] = "_Hyperlink_Original_Proc_";
 static const char kOriginalFont[] = "_Hyperlink_Original_Font_";
 static const char kUnderlineFont[] = "_Hyperlink_Underline_Font_";
 static const char kFromStatic[] = "_Hyperlink_From_Static_";
-
-namespace {
-
-// Owns a font until it is released to a new owner; deletes it on every other path.
-class FontHolder {
-public:
-    explicit FontHolder(HFONT font) : font_(font) {}
-    ~FontHolder() {
-        if (font_ != nullptr)
-            DeleteObject(font_);
-    }
-    FontHolder(const FontHolder&) = delete;
-    FontHolder& operator=(const FontHolder&) = delete;
-
-    HFONT get() const { return font_; }
-    HFONT release() {
-        HFONT font = font_;
-        font_ = nullptr;
-        return font;
-    }
-
-private:
-    HFONT font_;
-};
-
-} // namespace
 
 static WNDPROC originalProc(HWND window) {
     return reinterpret_cast<WNDPROC>(GetPropA(window, kOriginalProc));
@@ -84,7 +60,7 @@ bool attachHyperlink(HWND control) {
 
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
     SetPropA(control, kOriginalFont, font);
-    FontHolder underline(createUnderlineFont(font));
+    OwnedGdiObject underline(createUnderlineFont(font));
     if (underline.get() != nullptr && SetPropA(control, kUnderlineFont, underline.get()))
         underline.release();
     SetPropA(control, kFromStatic, reinterpret_cast<HANDLE>(1));
@@ -140,7 +116,7 @@ LRESULT CALLBACK hyperlinkStaticProc(HWND window, UINT message, WPARAM wParam, L
         SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetPropA(window, kOriginalFont)),
                      FALSE);
         RemovePropA(window, kOriginalFont);
-        FontHolder underline(static_cast<HFONT>(RemovePropA(window, kUnderlineFont)));
+        OwnedGdiObject underline(RemovePropA(window, kUnderlineFont));
         RemovePropA(window, kFromStatic);
         return CallWindowProcA(previous, window, message, wParam, lParam);
     }

@@ -3,6 +3,7 @@
 #include "base/osprobe.h"
 
 #include "base/edition.h"
+#include "base/handles.h"
 #include "base/settings.h"
 
 #include <cstring>
@@ -34,16 +35,14 @@ static void querySystemInfo(SYSTEM_INFO* system) {
 
 // The "ProductType" text for systems without the extended version query.
 static bool readProductOptions(char* buffer, DWORD size) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settings::kProductOptionsKey, 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS)
+    OwnedKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settings::kProductOptionsKey, 0, KEY_QUERY_VALUE,
+                      key.receive()) != ERROR_SUCCESS)
         return false;
     DWORD type = REG_NONE;
     DWORD got = size - 1;
-    LONG result = RegQueryValueExA(key, settings::kProductType, nullptr, &type,
-                                   reinterpret_cast<BYTE*>(buffer), &got);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
+    if (RegQueryValueExA(key.get(), settings::kProductType, nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer), &got) != ERROR_SUCCESS)
         return false;
     buffer[got < size ? got : size - 1] = '\0';
     return true;

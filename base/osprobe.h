@@ -7,7 +7,6 @@
 class OsProbe {
 public:
     OsProbe();
-    virtual ~OsProbe() {}
 
     DWORD majorVersion() const { return version_.dwMajorVersion; }
     DWORD minorVersion() const { return version_.dwMinorVersion; }

@@ -2,6 +2,7 @@
 // operation; nothing is cached, so a value edited by hand takes effect at its next use.
 #include "base/registry.h"
 
+#include "base/handles.h"
 #include "base/settings.h"
 #include "base/text.h"
 
@@ -77,27 +78,21 @@ bool RegistryValue::getString(const char** out) const {
 }
 
 bool RegistryKey::read(const char* subKey, const char* valueName, RegistryValue* value) const {
-    HKEY key;
-    if (RegOpenKeyExA(root_, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    OwnedKey key;
+    if (RegOpenKeyExA(root_, subKey, 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
         return false;
     DWORD type = REG_NONE;
     DWORD size = 0;
-    if (RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-        RegCloseKey(key);
+    if (RegQueryValueExA(key.get(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        value->allocate(size) == nullptr)
         return false;
-    }
-    if (value->allocate(size) == nullptr) {
-        RegCloseKey(key);
-        return false;
-    }
     DWORD got = size;
-    if (RegQueryValueExA(key, valueName, nullptr, &type, value->data(), &got) != ERROR_SUCCESS) {
-        RegCloseKey(key);
+    if (RegQueryValueExA(key.get(), valueName, nullptr, &type, value->data(), &got) !=
+        ERROR_SUCCESS) {
         value->clear();
         return false;
     }
     value->setType(type);
-    RegCloseKey(key);
     return true;
 }
 
@@ -107,47 +102,40 @@ bool RegistryKey::write(const char* subKey, const char* valueName,
     // store an empty value in place of the intended one.
     if (value.data() == nullptr)
         return false;
-    HKEY key;
+    OwnedKey key;
     if (RegCreateKeyExA(root_, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+                        key.receive(), nullptr) != ERROR_SUCCESS)
         return false;
-    LONG result = RegSetValueExA(key, valueName, 0, value.type(), value.data(), value.size());
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    return RegSetValueExA(key.get(), valueName, 0, value.type(), value.data(), value.size()) ==
+           ERROR_SUCCESS;
 }
 
 bool RegistryKey::remove(const char* subKey, const char* valueName) const {
-    HKEY key;
-    if (RegOpenKeyExA(root_, subKey, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key) !=
-        ERROR_SUCCESS)
+    OwnedKey key;
+    if (RegOpenKeyExA(root_, subKey, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
+                      key.receive()) != ERROR_SUCCESS)
         return false;
-    if (valueName != nullptr) {
-        LONG result = RegDeleteValueA(key, valueName);
-        RegCloseKey(key);
-        return result == ERROR_SUCCESS;
-    }
+    if (valueName != nullptr)
+        return RegDeleteValueA(key.get(), valueName) == ERROR_SUCCESS;
     for (;;) {
         DWORD subKeys = 0;
         DWORD longest = 0;
-        if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, &longest, nullptr, nullptr,
-                             nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-            RegCloseKey(key);
+        if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, &longest, nullptr,
+                             nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             return false;
-        }
         if (subKeys == 0)
             break;
         HANDLE heap = GetProcessHeap();
         char* name = static_cast<char*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, longest + 1));
-        bool removed = name != nullptr && RegEnumKeyA(key, 0, name, longest + 1) == ERROR_SUCCESS &&
-                       RegistryKey(key).remove(name, nullptr);
+        bool removed = name != nullptr &&
+                       RegEnumKeyA(key.get(), 0, name, longest + 1) == ERROR_SUCCESS &&
+                       RegistryKey(key.get()).remove(name, nullptr);
         if (name != nullptr)
             HeapFree(heap, 0, name);
-        if (!removed) {
-            RegCloseKey(key);
+        if (!removed)
             return false;
-        }
     }
-    RegCloseKey(key);
+    key.reset(); // closed before the key itself is deleted
     return RegDeleteKeyA(root_, subKey) == ERROR_SUCCESS;
 }
 

@@ -9,7 +9,7 @@
 class RegistryValue {
 public:
     RegistryValue();
-    virtual ~RegistryValue();
+    ~RegistryValue();
     RegistryValue(const RegistryValue&) = delete;
     RegistryValue& operator=(const RegistryValue&) = delete;
 
@@ -35,7 +35,6 @@ private:
 class RegistryKey {
 public:
     explicit RegistryKey(HKEY root) : root_(root) {}
-    virtual ~RegistryKey() {}
 
     bool read(const char* subKey, const char* valueName, RegistryValue* value) const;
     bool write(const char* subKey, const char* valueName, const RegistryValue& value) const;

@@ -25,6 +25,7 @@ static size_t find(const char* text, size_t from, size_t end, char c) {
 }
 
 bool splitUrl(const char* url, UrlParts* parts) {
+    memset(parts, 0, sizeof *parts);
     const size_t end = strlen(url);
     bool fits = true;
     size_t colon = find(url, 0, end, ':');

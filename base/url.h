@@ -5,15 +5,18 @@
 
 constexpr size_t kUrlPartSize = 1024;
 
+// Filled by splitUrl alone. No member initializers: with them, the compiler builds each object
+// by copying a 5 KB zeroed image of it that the program would carry.
 struct UrlParts {
-    char scheme[kUrlPartSize] = {0};
-    char userName[kUrlPartSize] = {0};
-    char password[kUrlPartSize] = {0};
-    char host[kUrlPartSize] = {0};
-    int port = 0;
-    char path[kUrlPartSize] = {0};
+    char scheme[kUrlPartSize];
+    char userName[kUrlPartSize];
+    char password[kUrlPartSize];
+    char host[kUrlPartSize];
+    int port;
+    char path[kUrlPartSize];
 };
 
-// [scheme "://"] [user ":" password "@"] host [":" port] [path]. Returns false when a part does
-// not fit its 1024-byte buffer; the parts are then not to be used.
+// [scheme "://"] [user ":" password "@"] host [":" port] [path]. Every part is set, a missing
+// one to the empty text. Returns false when a part does not fit its 1024-byte buffer; the parts
+// are then not to be used.
 bool splitUrl(const char* url, UrlParts* parts);

@@ -82,14 +82,16 @@ target_include_directories(nimbara_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${N
   ${CMAKE_BINARY_DIR}/generated)
 
 # The shipped program is compiled on its own, tuned for size, with the win32 thread model (see
-# cmake/win32-thread-model.sh) and the runtime pieces of base/runtime.cpp.
+# cmake/win32-thread-model.sh), the runtime pieces of base/runtime.cpp and std::string compiled
+# in (base/runtime_strings.h).
 function(nimbara_program target)
   add_executable(${target} WIN32 app/main.cpp base/runtime.cpp
     ${NIMBARA_PORTABLE_SOURCES} ${NIMBARA_CORE_SOURCES} ${NIMBARA_APP_SOURCES}
     ${NIMBARA_DRIVE_SOURCES} ${NIMBARA_DIALOG_SOURCES} ${NIMBARA_SEAM_SOURCES}
     $<TARGET_OBJECTS:nimbara_resources>)
   nimbara_target_setup(${target})
-  target_compile_options(${target} PRIVATE -Os -ffunction-sections -fdata-sections)
+  target_compile_options(${target} PRIVATE -Os -ffunction-sections -fdata-sections
+    "SHELL:-include ${CMAKE_SOURCE_DIR}/base/runtime_strings.h")
   set_target_properties(${target} PROPERTIES
     CXX_COMPILER_LAUNCHER ${CMAKE_SOURCE_DIR}/cmake/win32-thread-model.sh
     CXX_LINKER_LAUNCHER ${CMAKE_SOURCE_DIR}/cmake/win32-thread-model.sh)

@@ -241,10 +241,31 @@ struct Throwing : HttpClient {
     bool sendGet(const char*, const char*) override { throw 1; }
 };
 
-TEST(HttpClient, NothingThrownEscapes) {
+// How many handles the client closed.
+int closes = 0;
+decltype(&InternetCloseHandle) realClose;
+BOOL WINAPI countClose(HINTERNET handle) {
+    ++closes;
+    return realClose(handle);
+}
+
+TEST_F(Service, HttpClientThrowsNothingAndLeavesNothingOpen) {
     Throwing client;
     EXPECT_FALSE(client.open("http://127.0.0.1/", nullptr, nullptr, "test"));
     EXPECT_FALSE(client.send("/", Get, nullptr));
+    // A caller's exception after the request was sent: its three handles close with the client.
+    answer("body");
+    realClose = redirectImport("wininet.dll", "InternetCloseHandle", countClose);
+    ASSERT_NE(nullptr, realClose);
+    try {
+        HttpClient sent;
+        EXPECT_TRUE(sent.open(base().c_str(), nullptr, nullptr, "test") &&
+                    sent.send("/", Get, nullptr));
+        throw 1;
+    } catch (int) {
+    }
+    redirectImport("wininet.dll", "InternetCloseHandle", realClose);
+    EXPECT_EQ(3, closes);
 }
 
 TEST_F(Service, Quota) {

@@ -5,6 +5,7 @@
 #include "ui/properties/infotext.h"
 #include "ui/properties/pages.h"
 
+#include "base/handles.h"
 #include "base/hyperlink.h"
 #include "base/osprobe.h"
 #include "core/method.h"
@@ -38,17 +39,18 @@ static bool holdsAdministrators(const TOKEN_GROUPS* groups) {
 // running with a filtered token, where the group is for deny only, counts as well. The thread's
 // own token when it impersonates, else the process's.
 static bool isAdministrator() {
-    HANDLE token = nullptr;
-    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token) &&
+    OwnedHandle token;
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.receive()) &&
         (GetLastError() != ERROR_NO_TOKEN ||
-         !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)))
+         !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())))
         return false;
     DWORD size = 0;
-    GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
+    GetTokenInformation(token.get(), TokenGroups, nullptr, 0, &size);
     HANDLE heap = GetProcessHeap();
     auto* groups = static_cast<TOKEN_GROUPS*>(HeapAlloc(heap, 0, size));
-    bool read = groups != nullptr && GetTokenInformation(token, TokenGroups, groups, size, &size);
-    CloseHandle(token);
+    bool read =
+        groups != nullptr && GetTokenInformation(token.get(), TokenGroups, groups, size, &size);
+    token.reset();
     bool found = read && holdsAdministrators(groups);
     if (groups != nullptr)
         HeapFree(heap, 0, groups);

@@ -103,12 +103,6 @@ void showUpdateState(HWND page) {
     uncheckOthers(page, IDC_UPDATE_NOW);
 }
 
-void UpdateFiles::closeDownload() {
-    if (download != INVALID_HANDLE_VALUE)
-        CloseHandle(download);
-    download = INVALID_HANDLE_VALUE;
-}
-
 // A TEMP folder of more than 1000 characters is refused, as is none at all.
 static bool formatDownloadPath(char (&path)[kUpdatePathSize], const char* tempDir) {
     return tempDir != nullptr && strlen(tempDir) <= kLongestTempDir &&
@@ -132,10 +126,10 @@ static void showReceived(HWND page, uint32_t received, long expected) {
 
 // Others may read the download while it is open here, but not write, move or delete it.
 static bool createDownload(UpdateFiles* files, const char* path) {
-    files->closeDownload();
-    files->download = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return files->download != INVALID_HANDLE_VALUE;
+    files->download.reset(); // before the file is created again: it would refuse to open
+    files->download.reset(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(files->download);
 }
 
 // Every chunk reaches the file whole, or the download fails; no update comes near 4 GB.
@@ -172,7 +166,7 @@ bool downloadUpdate(HWND page, const char* location, const char* tempDir, Update
     if (!isWebAddress(location) || !client.open(location, nullptr, nullptr, kUserAgent))
         return downloadFailed(page);
     bool done = client.send(path, Get, nullptr) && createDownload(files, target) &&
-                receiveUpdate(page, &client, files->download, expected);
+                receiveUpdate(page, &client, files->download.get(), expected);
     client.close();
     if (!done)
         return downloadFailed(page);
@@ -183,17 +177,17 @@ bool downloadUpdate(HWND page, const char* location, const char* tempDir, Update
 // Reads the download from its start through a duplicate of the handle it was written with: the
 // checksum is taken of the bytes written, never of a file looked up again by its name.
 static bool readBackCrc32(HANDLE file, uint32_t* crc, long* count) {
-    HANDLE reader = nullptr;
+    OwnedHandle reader;
     if (file == INVALID_HANDLE_VALUE ||
         SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
-        !DuplicateHandle(GetCurrentProcess(), file, GetCurrentProcess(), &reader, 0, FALSE,
+        !DuplicateHandle(GetCurrentProcess(), file, GetCurrentProcess(), reader.receive(), 0, FALSE,
                          DUPLICATE_SAME_ACCESS))
         return false;
-    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(reader), _O_RDONLY | _O_BINARY);
-    if (descriptor == -1) {
-        CloseHandle(reader);
+    int descriptor =
+        _open_osfhandle(reinterpret_cast<intptr_t>(reader.get()), _O_RDONLY | _O_BINARY);
+    if (descriptor == -1)
         return false;
-    }
+    reader.release(); // the descriptor closes it now
     FILE* stream = _fdopen(descriptor, "rb");
     if (stream == nullptr) {
         _close(descriptor);
@@ -211,7 +205,7 @@ bool verifyUpdate(HWND page, UpdateFiles* files) {
     enableControl(page, IDC_UPDATE_CHECK_LABEL, true);
     uint32_t crc = 0;
     long count = 0;
-    if (!readBackCrc32(files->download, &crc, &count)) {
+    if (!readBackCrc32(files->download.get(), &crc, &count)) {
         showControl(page, IDC_UPDATE_CHECK_FAILED, true);
         return false;
     }
@@ -257,16 +251,16 @@ bool installFolder(char (&folder)[kUpdatePathSize]) {
 // could write, move or delete since its creation: what was checked is what is installed. A
 // program written in part is taken out again.
 static bool copyInPlace(HANDLE checked, const char* program) {
-    HANDLE target =
-        CreateFileA(program, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (target == INVALID_HANDLE_VALUE)
+    OwnedFile target(CreateFileA(program, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!target)
         return false;
     bool copied = SetFilePointer(checked, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
     char block[4096];
     DWORD got = 0, written = 0;
     while (copied && (copied = ReadFile(checked, block, sizeof block, &got, nullptr)) && got > 0)
-        copied = WriteFile(target, block, got, &written, nullptr) && written == got;
-    CloseHandle(target);
+        copied = WriteFile(target.get(), block, got, &written, nullptr) && written == got;
+    target.reset(); // an open program could not be deleted
     if (!copied)
         DeleteFileA(program);
     return copied;
@@ -296,8 +290,8 @@ bool installUpdate(HWND page, const char* tempDir, UpdateFiles* files) {
     bool hadProgram = fileExists(program);
     if (hadProgram && !MoveFileExA(program, backup, 0))
         return installFailed(page);
-    if (copyInPlace(files->download, program)) {
-        files->closeDownload();
+    if (copyInPlace(files->download.get(), program)) {
+        files->download.reset();
         DeleteFileA(source);
         return true;
     }

@@ -1,6 +1,8 @@
 // The steps of the self-update behind the Update page: download, check, install and restart.
 #pragma once
 
+#include "base/handles.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -11,14 +13,8 @@ constexpr size_t kUpdatePathSize = 1024;
 // written from it, and no other process can change it meanwhile: the bytes checked are the bytes
 // installed.
 struct UpdateFiles {
-    HANDLE download = INVALID_HANDLE_VALUE;
+    OwnedFile download;
     char program[kUpdatePathSize] = ""; // where the new program was put, to start it from there
-
-    UpdateFiles() = default;
-    UpdateFiles(const UpdateFiles&) = delete;
-    UpdateFiles& operator=(const UpdateFiles&) = delete;
-    ~UpdateFiles() { closeDownload(); }
-    void closeDownload();
 };
 
 void showUpdateState(HWND page);
