@@ -194,6 +194,16 @@ for dir in build/i686 build/x86_64; do
     "$(ratio "$size_client" "$size_minimal")"
 done
 echo
+# Where the bytes go: the sections of each build (code, read-only data, unwind tables, imports,
+# resources with the icons and dialogs, relocations), as the toolchain's objdump lists them.
+echo "Sections of Nimbara.exe in bytes"
+for dir in build/i686 build/x86_64; do
+  case "$dir" in *i686) objdump=i686-w64-mingw32-objdump ;; *) objdump=x86_64-w64-mingw32-objdump ;; esac
+  sections=$("$objdump" -h "$dir/bin/Nimbara.exe" | awk '/^ *[0-9]+ \./ {print $2, $3}' |
+    while read -r name hex; do printf '%s %d, ' "$name" $((16#$hex)); done)
+  echo "  $dir: ${sections%, }"
+done
+echo
 echo "Timed build: $build_dir/bin/Nimbara.exe ($timed_machine)"
 echo "$runs runs after one warm-up, wall time in ms"
 echo
