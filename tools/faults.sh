@@ -7,10 +7,13 @@
 #   --all      run every test program for each fault instead of stopping at the first catch
 #   --rev REV  the sources of that commit instead of the working tree (the fault list itself
 #              always comes from the working tree)
-# Results go to build/faults/results.txt as well as to the terminal.
+# Results go to build/faults/results.txt as well as to the terminal. Two runs can go side by side
+# with their own scratch folders and ports: NIMBARA_FAULTS_DIR and NIMBARA_FAULTS_PORT_BASE
+# (58000 by default; the provider service listens on it plus 80, 443 and 444).
 set -u -o pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 scratch="${NIMBARA_FAULTS_DIR:-$root/build/faults}"
+ports="${NIMBARA_FAULTS_PORT_BASE:-58000}"
 tree="$scratch/tree"
 all=0 rev=""
 while [ $# -gt 0 ]; do
@@ -48,7 +51,7 @@ results="$scratch/results.txt"
 
 build() {
   (cd "$tree" && cmake --preset native >/dev/null && cmake --build --preset native -j"$(nproc)" &&
-    cmake --preset x86_64 -DNIMBARA_PROVIDER_PORT_BASE=58000 >/dev/null &&
+    cmake --preset x86_64 -DNIMBARA_PROVIDER_PORT_BASE="$ports" >/dev/null &&
     cmake --build --preset x86_64 -j"$(nproc)") >"$logs/build.log" 2>&1
 }
 
@@ -81,7 +84,7 @@ echo "building the scratch tree in $tree"
 build || { echo "the unchanged tree does not build; see $logs/build.log" >&2; exit 1; }
 bash "$tree/demo/wine-fixture.sh" setup "$prefix" "$win/bin/netprovider.dll" \
   >"$logs/fixtures.log" 2>&1
-bash "$tree/demo/provider-fixture.sh" setup "$win" "$prefix" 58080 58443 58444 \
+bash "$tree/demo/provider-fixture.sh" setup "$win" "$prefix" $((ports + 80)) $((ports + 443)) $((ports + 444)) \
   >>"$logs/fixtures.log" 2>&1 || { echo "provider service did not start" >&2; exit 1; }
 trap 'bash "$tree/demo/provider-fixture.sh" cleanup "$win" >/dev/null 2>&1;
       bash "$tree/demo/wine-fixture.sh" cleanup "$prefix" >/dev/null 2>&1' EXIT
