@@ -17,11 +17,11 @@ using namespace e2e;
 TEST_F(Client, SwitchesWithAndWithoutAnInstance) {
     runToEnd("/stop"); // with no instance: ends at once
     runToEnd("/force=3");
-    EXPECT_EQ(std::string("\3\0\0\0", 4), productValue("ForceMethod"));
+    EXPECT_EQ("3", reg::get("ForceMethod"));
     HANDLE instance = startInstance("/force=7"); // no switch: starts without a switch action
     DWORD id = GetProcessId(instance);
     runToEnd("/force=6"); // stored, nothing forwarded
-    EXPECT_EQ(std::string("\6\0\0\0", 4), productValue("ForceMethod"));
+    EXPECT_EQ("6", reg::get("ForceMethod"));
     runToEnd("/Tray"); // no switch: forwarded as command 0, which changes nothing
     EXPECT_EQ(id, control::clientProcessId());
     runToEnd("/stop");
@@ -47,24 +47,13 @@ std::string readFile(const std::string& path) {
     return text.str();
 }
 
-struct TitleSearch {
-    const char* part;
-    bool found;
-};
-
-BOOL CALLBACK matchTitle(HWND window, LPARAM data) {
-    TitleSearch* search = reinterpret_cast<TitleSearch*>(data);
-    char title[256] = "";
-    GetWindowTextA(window, title, sizeof title);
-    search->found = search->found || strstr(title, search->part) != nullptr;
-    return TRUE;
-}
-
 // A top-level window whose title has the text (Explorer showing the drive).
 bool windowTitled(const char* part) {
-    TitleSearch search = {part, false};
-    EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    char title[256];
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
+        if (GetWindowTextA(window, title, sizeof title) > 0 && strstr(title, part) != nullptr)
+            return true;
+    return false;
 }
 
 // The main job from a fresh registry: a double click on the tray icon finds no login, so the
@@ -73,17 +62,11 @@ bool windowTitled(const char* part) {
 // the letter stand in for a folder, so Explorer has something to show.
 TEST_F(Client, ConnectAsksForTheLoginThenMapsAndOpens) {
     provider::reset();
-    provider::Answer answer;
-    answer.body = provider::fieldAnswer(
-        {{"Status", "200"}, {"Name", "dav-user"}, {"Password", "dav-pw"}, {"Share", "share"}});
-    provider::Answer refused;
-    refused.body = provider::fieldAnswer({{"Status", "401"}});
-    provider::script({refused, answer, answer}); // the stored login, the portal login, the stored
-    setProductValue("authApiProto", REG_SZ, std::string("https", 6));
-    setProductValue("authApiHost", REG_SZ, provider::httpsHost() + '\0');
-    char temp[MAX_PATH] = "";
-    GetTempPathA(sizeof temp, temp);
-    std::string netlog = std::string(temp) + "nimbara-netlog.txt";
+    const std::string login = "Status: 200\r\nName: dav-user\r\nPassword: dav-pw\r\nShare: s\r\n";
+    provider::script({{"Status: 401\r\n"}, {login}, {login}}); // stored, portal, stored login
+    reg::set("authApiProto", "https");
+    reg::set("authApiHost", provider::host("https"));
+    const std::string netlog = getenv("TEMP") + std::string("\\nimbara-netlog.txt");
     DeleteFileA(netlog.c_str());
     SetEnvironmentVariableA("NIMBARA_NETLOGFILE", netlog.c_str());
     SetEnvironmentVariableA("NIMBARA_NETDEMO", getenv("NIMBARA_DEMO_DRIVE"));
@@ -108,7 +91,6 @@ TEST_F(Client, ConnectAsksForTheLoginThenMapsAndOpens) {
     std::string log = readFile(netlog);
     EXPECT_NE(std::string::npos, log.find("add T: ")) << log;
     EXPECT_NE(std::string::npos, log.find("user=dav-user password=dav-pw")) << log;
-    EXPECT_EQ(std::string("dav-user", 9), productValue("DAVUser"));
     std::vector<provider::Request> requests = provider::requests();
     ASSERT_EQ(3u, requests.size()); // then the portal login and the refresh before the mapping
     EXPECT_NE(std::string::npos, requests[1].path.find("portal-user"));

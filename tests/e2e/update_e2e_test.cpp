@@ -37,9 +37,8 @@ HWND waitForDialog(const char* title, int control = 0) {
 // A skipped version opens the dialog no more; the next one is installed over a stale backup: the
 // running program becomes the backup, the new one starts with /replace, the old instance ends.
 TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    const std::string built = control::clientPath(), folder = temp + std::string("update-e2e");
+    const std::string built = control::clientPath(),
+                      folder = getenv("TEMP") + std::string("\\update-e2e");
     const std::string next = built.substr(0, built.size() - 4) + "_next.exe";
     long size = 0;
     const std::string fields = "Location: http://" + provider::host("http") +
@@ -49,25 +48,23 @@ TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
     std::ofstream(folder + "\\Nimbara.bak") << "stale";
     ASSERT_TRUE(CopyFileA(built.c_str(), (folder + "\\Nimbara.exe").c_str(), FALSE));
     provider::reset();
-    setProductValue("InstallDir", REG_SZ, folder + '\0');
-    setProductValue("authApiProto", REG_SZ, std::string("http", 5));
-    setProductValue("authApiHost", REG_SZ, provider::host("http") + '\0');
-    setProductValue("ForceMethod", REG_DWORD, std::string("\5\0\0\0", 4));
-    provider::script({{fields + "1.0.1\r\n", false, ""}});
-    processes.push_back(control::start("", folder + "\\Nimbara.exe"));
-    HANDLE old = processes.back();
-    ASSERT_TRUE(control::waitForClient(kTimeout, GetProcessId(old)));
+    reg::set("InstallDir", folder);
+    reg::set("authApiProto", "http");
+    reg::set("authApiHost", provider::host("http"));
+    reg::set("ForceMethod", 5);
+    provider::script({{fields + "1.0.1\r\n"}});
+    HANDLE old = startInstance("", folder + "\\Nimbara.exe");
     HANDLE rekey = run("/rekey");
     HWND page = waitForDialog("Eigenschaften Ihrer Nimbara", 1046);
     ASSERT_NE(nullptr, page); // the Update page, with its choices
     SendDlgItemMessageA(page, 1046, BM_CLICK, 0, 0);
     PostMessageA(page, WM_COMMAND, 1036, 0);
     EXPECT_EQ(0u, control::waitExit(rekey, kTimeout));
-    EXPECT_EQ(std::string("1.0.1", 6), productValue("UpdateIgnoreVersion"));
+    EXPECT_EQ("1.0.1", reg::get("UpdateIgnoreVersion"));
     runToEnd("/rekey"); // ends: no dialog holds the forwarded command
 
     const std::string linuxNext = getenv("NIMBARA_EXE");
-    provider::script({{fields + "1.0.2\r\n", false, ""},
+    provider::script({{fields + "1.0.2\r\n"},
                       {"", false, linuxNext.substr(0, linuxNext.size() - 4) + "_next.exe"}});
     run("/rekey");
     PostMessageA(waitForDialog("Eigenschaften Ihrer Nimbara", 1036), WM_COMMAND, 1036, 0);

@@ -4,8 +4,8 @@
 
 #include "core/appstate.h"
 #include "control.h"
-#include "base/registry.h"
 #include "recording.h"
+#include "registry_access.h"
 #include "ui/properties/frame.h"
 
 #include <gtest/gtest.h>
@@ -65,24 +65,6 @@ inline HWND shownPage(HWND frame) {
         page = GetWindow(page, GW_HWNDNEXT);
     return page;
 }
-inline DWORD saveCredentials() {
-    DWORD value = 99; // absent
-    readDwordValue(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", "SaveCredentials", &value);
-    return value;
-}
-inline void setString(const char* name, const std::string& value) {
-    writeStringSetting("Software\\Qelto\\Nimbara", name, value.c_str());
-}
-// A value as text: a string as it is, a DWORD in decimal, "-" when there is none.
-inline std::string setting(const char* name, const std::string& key = "Software\\Qelto\\Nimbara") {
-    RegistryValue value;
-    const char* text = nullptr;
-    DWORD number = 0;
-    if (!RegistryKey(HKEY_CURRENT_USER).read(key.c_str(), name, &value))
-        return "-";
-    return value.getString(&text) ? text : value.getDword(&number) ? std::to_string(number) : "?";
-}
-
 class Dialog : public testing::Test {
 protected:
     void SetUp() override {

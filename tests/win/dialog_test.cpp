@@ -1,41 +1,78 @@
-// The properties dialog, its pages and its links in the real modal dialog, driven by steps a
-// timer runs in the dialog's own loop; the Login and General pages against the local provider
-// service.
-#include "core/appstate.h"
+// The properties dialog, its pages and its links in the real modal dialog (see dialog_driver.h);
+// the Login and General pages against the local provider service.
 #include "base/hyperlink.h"
 #include "base/osprobe.h"
 #include "base/registry.h"
 #include "deployment.h"
+#include "dialog_driver.h"
 #include "iat.h"
 #include "provider_client.h"
-#include "dialog_driver.h"
-#include "recording.h"
-#include "ui/properties/frame.h"
 #include "ui/properties/infotext.h"
 
 #include <commctrl.h>
-#include <gtest/gtest.h>
-
-#include <functional>
 
 using namespace dialogtest;
 
 namespace {
 
-// Without a chosen tab it opens on Login; a second request brings it back on General.
-TEST_F(Dialog, OpensOnLoginAndComesForwardOnGeneral) {
-    run(kPageUsed, {[](HWND frame) {
-            HWND login = shownPage(frame);
-            EXPECT_NE(nullptr, GetDlgItem(login, 1008));
+// Link properties left on windows at their destruction, counted after each WM_DESTROY.
+int propertiesLeft = 0;
+BOOL CALLBACK countLinkProperty(HWND, LPCSTR name, HANDLE) {
+    propertiesLeft += HIWORD(reinterpret_cast<UINT_PTR>(name)) != 0 &&
+                      std::string(name).compare(0, 11, "_Hyperlink_") == 0;
+    return TRUE;
+}
+LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
+    auto sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (sent->message == WM_DESTROY)
+        EnumPropsA(sent->hwnd, countLinkProperty);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Without a chosen tab it opens on Login. Its two links subclass the page once and are blue, an
+// ordinary static is not; the help link's click and F1 in a field both minimise the dialog and
+// open the help page; a second request brings it back on General. Closing it frees the
+// underline fonts and leaves no link property behind.
+TEST_F(Dialog, OpensOnLoginWithItsLinks) {
+    std::vector<HGDIOBJ> fonts;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
+    run(kPageUsed, {[&](HWND frame) {
+            HWND page = shownPage(frame);
+            EXPECT_NE(nullptr, GetDlgItem(page, 1008));
             EXPECT_EQ("\xDC&bernehmen", text(frame, 3)); // Windows-1252
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, 3)));
-            ShowWindow(frame, SW_MINIMIZE);
+            EXPECT_NE(reinterpret_cast<HANDLE>(hyperlinkParentProc),
+                      GetPropA(page, "_Hyperlink_Original_Proc_")); // the page's own, kept once
+            HDC dc = GetDC(page);
+            for (int id : {1028, 1030, 1061}) {
+                SetTextColor(dc, RGB(1, 2, 3));
+                SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                             reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+                EXPECT_EQ(id != 1061, GetTextColor(dc) == RGB(0, 0, 255)) << id;
+            }
+            ReleaseDC(page, dc);
+            for (HWND link :
+                 {GetDlgItem(page, 1028), GetDlgItem(page, 1030), GetDlgItem(frame, 1031)})
+                fonts.push_back(GetPropA(link, "_Hyperlink_Underline_Font_"));
+            SendDlgItemMessageA(frame, 1031, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+            EXPECT_TRUE(IsIconic(frame));
+            ShowWindow(frame, SW_RESTORE);
+            HELPINFO f1 = {sizeof f1, HELPINFO_WINDOW, 1008, nullptr, 0, {0, 0}};
+            SendDlgItemMessageA(page, 1008, WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
+            EXPECT_TRUE(IsIconic(frame));
             bringPropertiesForward(kPageGeneral);
-            EXPECT_FALSE(IsIconic(frame) || shown(login));
+            EXPECT_FALSE(IsIconic(frame) || shown(page));
             EXPECT_EQ(0, SendDlgItemMessageA(frame, 1024, TCM_GETCURSEL, 0, 0));
             EXPECT_EQ(nullptr, GetDlgItem(shownPage(frame), 1008));
             press(frame, IDCANCEL);
         }});
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(0, propertiesLeft);
+    for (HGDIOBJ font : fonts)
+        EXPECT_TRUE(font && GetObjectType(font) == 0); // made, and deleted
+    std::string help =
+        "shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/Hilfe";
+    EXPECT_EQ(help + "  1;" + help + "  1;", recording::calls);
 }
 
 // A mount that waited for the login runs when the dialog closes with OK, changed or not; the
@@ -57,7 +94,7 @@ TEST_F(Dialog, OkFinishesAPendingMountAndAbbrechenNever) {
         recording::calls.clear();
         app.retryAfterLogin = c.retry;
         EXPECT_EQ(c.button, run(kPageGeneral, {[&c](HWND frame) { press(frame, c.button); }}));
-        EXPECT_EQ(c.done, recording::joined()) << c.retry << " " << c.button;
+        EXPECT_EQ(c.done, recording::calls) << c.retry << " " << c.button;
         EXPECT_EQ(c.mounts ? 0 : 2, app.retryAfterLogin);
     }
 }
@@ -71,39 +108,20 @@ TEST_F(Dialog, ApplyStoresAndOnlyOpenedPagesAreApplied) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, 3)));
     };
     run(kPageGeneral, {[](HWND frame) { markChanged(shownPage(frame)), press(frame, IDOK); }});
-    EXPECT_EQ(99u, saveCredentials());
-    EXPECT_EQ("-", setting("AutoMount"));
+    EXPECT_EQ("--", reg::get("SaveCredentials") + reg::get("AutoMount"));
     run(kPageLogin, {clickAndApply, [](HWND frame) { press(frame, IDCANCEL); }});
-    EXPECT_EQ(1u, saveCredentials());
+    EXPECT_EQ("1", reg::get("SaveCredentials"));
     run(kPageLogin, {clickAndApply, [](HWND frame) {
-                         writeDwordSetting("Software\\Qelto\\Nimbara", "SaveCredentials", 7);
+                         reg::set("SaveCredentials", 7);
                          press(frame, IDOK);
                      }});
-    EXPECT_EQ(0u, saveCredentials());
-}
-
-// The link's click and F1 in a page's field both minimise the dialog and open the help page.
-TEST_F(Dialog, HelpLinkAndF1OpenTheHelpPage) {
-    run(kPageLogin, {[](HWND frame) {
-            SendDlgItemMessageA(frame, 1031, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-            EXPECT_TRUE(IsIconic(frame));
-            ShowWindow(frame, SW_RESTORE);
-            HELPINFO f1 = {sizeof f1, HELPINFO_WINDOW, 1008, nullptr, 0, {0, 0}};
-            SendDlgItemMessageA(shownPage(frame), 1008, WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
-            EXPECT_TRUE(IsIconic(frame));
-            press(frame, IDCANCEL);
-        }});
-    std::string help =
-        "shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/Hilfe";
-    EXPECT_EQ(help + "  1;" + help + "  1;", recording::joined());
+    EXPECT_EQ("0", reg::get("SaveCredentials"));
 }
 
 // Types a login, lets the service give answer and presses button; returns the status area
 // (stored note and mark, error and mark) and the fields.
 std::string login(HWND frame, const char* password, const char* answer, int button = 3) {
-    provider::Answer a;
-    a.body = answer;
-    provider::script({a});
+    provider::script({{answer}});
     HWND page = shownPage(frame);
     SetDlgItemTextA(page, 1008, "anna");
     SetDlgItemTextA(page, 1003, password);
@@ -119,9 +137,9 @@ std::string login(HWND frame, const char* password, const char* answer, int butt
 // emptied and a connected drive is mounted again.
 TEST_F(Dialog, LoginOnThePage) {
     provider::reset();
-    setString("authApiProto", "http");
-    setString("authApiHost", "127.0.0.1:1");
-    setString("DAVUser", "kept");
+    reg::set("authApiProto", "http");
+    reg::set("authApiHost", "127.0.0.1:1");
+    reg::set("DAVUser", "kept");
     app.connected = true;
     run(kPageLogin, {[&](HWND frame) {
             EXPECT_EQ("Loginfehler: Bitte versuchen Sie es erneut.\r\nBitte beachten Sie, dass die "
@@ -130,7 +148,7 @@ TEST_F(Dialog, LoginOnThePage) {
                       text(shownPage(frame), 1006));
             EXPECT_TRUE(shown(GetDlgItem(shownPage(frame), 1061)));
             EXPECT_EQ("--++annaportal", login(frame, "portal", ""));
-            setString("authApiHost", provider::host("http"));
+            reg::set("authApiHost", provider::host("http"));
             EXPECT_EQ("--++annawrong", login(frame, "wrong", "Status: 200\r\n"));
             // Sent to a page instead: the dialog makes way, and closing it will mount nothing.
             app.retryAfterLogin = kRetryMountAndOpen;
@@ -140,55 +158,11 @@ TEST_F(Dialog, LoginOnThePage) {
             EXPECT_EQ("++--",
                       login(frame, "portal", "Name: dav\r\nPassword: p\r\nShare: s\r\n", IDOK));
         }});
-    std::string user;
-    EXPECT_TRUE(readProductString("DAVUser", &user) && user == "dav");
     ASSERT_EQ(3u, provider::requests().size());
     EXPECT_NE(std::string::npos,
               provider::requests()[2].path.find("username=anna&password=portal"));
     EXPECT_EQ("shellOpen none http://p/x  5;unmountDrive false;mountDrive false;",
-              recording::joined());
-}
-
-// Link properties left on windows at their destruction, counted after each WM_DESTROY.
-int propertiesLeft = 0;
-BOOL CALLBACK countLinkProperty(HWND, LPCSTR name, HANDLE) {
-    propertiesLeft += HIWORD(reinterpret_cast<UINT_PTR>(name)) != 0 &&
-                      std::string(name).compare(0, 11, "_Hyperlink_") == 0;
-    return TRUE;
-}
-LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
-    auto sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (sent->message == WM_DESTROY)
-        EnumPropsA(sent->hwnd, countLinkProperty);
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// Two links on the Login page subclass it once and are blue, an ordinary static is not; closing
-// the dialog frees the underline fonts and leaves no link property behind.
-TEST_F(Dialog, LinksAreBlueAndLeaveNothingBehind) {
-    std::vector<HGDIOBJ> fonts;
-    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
-    run(kPageLogin, {[&](HWND frame) {
-            HWND page = shownPage(frame);
-            EXPECT_NE(reinterpret_cast<HANDLE>(hyperlinkParentProc),
-                      GetPropA(page, "_Hyperlink_Original_Proc_")); // the page's own, kept once
-            HDC dc = GetDC(page);
-            for (int id : {1028, 1030, 1061}) {
-                SetTextColor(dc, RGB(1, 2, 3));
-                SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                             reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
-                EXPECT_EQ(id != 1061, GetTextColor(dc) == RGB(0, 0, 255)) << id;
-            }
-            ReleaseDC(page, dc);
-            for (HWND link :
-                 {GetDlgItem(page, 1028), GetDlgItem(page, 1030), GetDlgItem(frame, 1031)})
-                fonts.push_back(GetPropA(link, "_Hyperlink_Underline_Font_"));
-            press(frame, IDCANCEL);
-        }});
-    UnhookWindowsHookEx(hook);
-    EXPECT_EQ(0, propertiesLeft);
-    for (HGDIOBJ font : fonts)
-        EXPECT_TRUE(font && GetObjectType(font) == 0); // made, and deleted
+              recording::calls);
 }
 
 // What the General page sets up: the picture shown, then the type, the figures ("~" when
@@ -204,22 +178,21 @@ std::string general(HWND page) {
 // Not connected, and a service that cannot be reached; a refresh with both; the squares'
 // brushes.
 TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
-    setString("statApiProto", "http");
-    setString("statApiHost", "127.0.0.1:1");
-    setString("DAVUser", "dav");
-    setString("DAVPasswd", "pw");
+    reg::set("statApiProto", "http");
+    reg::set("statApiHost", "127.0.0.1:1");
+    reg::set("DAVUser", "dav");
+    reg::set("DAVPasswd", "pw");
     run(kPageGeneral, {[&](HWND frame) {
             HWND page = shownPage(frame);
             EXPECT_EQ("not connected|Nichtverbundenes Netzlaufwerk|~|unbekannt|~|unbekannt|~|"
                       "unbekannt|Laufwerk T:||0/100",
                       general(page));
-            setString("statApiHost", provider::host("http"));
-            setString("DriveLetter", "X:");
+            reg::set("statApiHost", provider::host("http"));
+            reg::set("DriveLetter", "X:");
             provider::script(
                 {{"Status: 200\r\nQuota-Used-Bytes: 5\r\nQuota-Total-Bytes: 10\r\n"
                   "Quota-Available-Bytes: 5\r\nQuota-Used-Pretty: 5 B\r\nQuota-Available-"
-                  "Pretty: 5 B\r\nQuota-Total-Pretty: 10 B\r\nPackage-Name: S\r\n",
-                  false, ""}});
+                  "Pretty: 5 B\r\nQuota-Total-Pretty: 10 B\r\nPackage-Name: S\r\n"}});
             app.connected = true;
             press(page, 1035);
             EXPECT_EQ("connected|Netzlaufwerk|5|5 B|5|5 B|10|10 B|Laufwerk X:|S|50/100",
@@ -252,16 +225,16 @@ BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
 // Explorer entries go as whole keys, the start box keeps AutoMount's mark, no selection stores
 // no letter, and on XP SSL is not stored.
 TEST_F(Dialog, SettingsPageAppliesItsChoices) {
-    setString("DriveLetter", "C:");
-    writeDwordSetting("Software\\Qelto\\Nimbara", "AutoMount", 1);
-    recording::unmount = [] { recording::record(setting("DriveLetter")); };
-    recording::mount = [](bool) { return recording::record(setting("DriveLetter")), true; };
+    reg::set("DriveLetter", "C:");
+    reg::set("AutoMount", 1);
+    recording::unmount = [] { recording::record(reg::get("DriveLetter")); };
+    recording::mount = [](bool) { return recording::record(reg::get("DriveLetter")), true; };
     app.connected = true;
     auto stored = [] { // the entries' titles, and what is below them
-        std::string all = setting("AutoMount") + setting("MyComputerIcon") +
-                          setting("DesktopIcon") + setting("SSL") + setting("DriveLetter");
+        std::string all = reg::get("AutoMount") + reg::get("MyComputerIcon") +
+                          reg::get("DesktopIcon") + reg::get("SSL") + reg::get("DriveLetter");
         for (const std::string& key : {nameSpace("MyComputer"), nameSpace("Desktop")})
-            all += " " + setting("", key) + setting("", key + "\\Below");
+            all += " " + reg::get("", key.c_str()) + reg::get("", (key + "\\Below").c_str());
         return all;
     };
     auto click = [](HWND page) {
@@ -282,10 +255,10 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
             SendDlgItemMessageA(page, 1033, CB_SELECTSTRING, -1, reinterpret_cast<LPARAM>("D:"));
             SendMessageA(page, WM_COMMAND, MAKEWPARAM(1033, CBN_SELCHANGE), 0);
             press(frame, 3);
-            EXPECT_EQ("unmountDrive false;C:;mountDrive false;D:;", recording::joined());
+            EXPECT_EQ("unmountDrive false;C:;mountDrive false;D:;", recording::calls);
             EXPECT_EQ("1110D: Nimbara- Nimbara-", stored());
             for (const char* folder : {"MyComputer", "Desktop"})
-                writeStringSetting((nameSpace(folder) + "\\Below").c_str(), "", "x");
+                reg::set("", "x", (nameSpace(folder) + "\\Below").c_str());
             click(page);
             SendDlgItemMessageA(page, 1043, BM_CLICK, 0, 0);
             SendDlgItemMessageA(page, 1033, CB_SETCURSEL, -1, 0);
@@ -306,7 +279,7 @@ BOOL WINAPI notAdministrators(PSID a, PSID b) {
 
 // The read-only text from this system's facts, for Wine's administrator and for another user.
 TEST_F(Dialog, InfoPageShowsTheRuntimeText) {
-    writeDwordSetting("Software\\Qelto\\Nimbara", "ForceMethod", 4);
+    reg::set("ForceMethod", 4);
     OsProbe p;
     RuntimeFacts facts = {4, p.majorVersion(), p.minorVersion(), p.buildNumber(), 0, true, true, 4};
     facts.editionCode = p.editionCode(), facts.is32Bit = p.is32Bit();

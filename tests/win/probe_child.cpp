@@ -20,8 +20,9 @@ int main(int argc, char** argv) {
     ConnectionMethod method = selectConnectionMethod();
     char remote[64] = "";
     formatRemoteName(remote, sizeof remote, method, probe.majorVersion(), "h", "s");
-    fprintf(out, "%lu %lu %lu %lu %lu %lu %lu %d %ld %s\n", os.dwMajorVersion, os.dwMinorVersion,
+    fprintf(out, "%lu.%lu.%lu %lu.%lu.%lu %lu %d %ld%s%s\n", os.dwMajorVersion, os.dwMinorVersion,
             os.dwBuildNumber, probe.majorVersion(), probe.minorVersion(), probe.buildNumber(),
-            probe.editionCode(), probe.is64Bit() ? 1 : 0, static_cast<long>(method), remote);
+            probe.editionCode(), probe.is64Bit() ? 1 : 0, static_cast<long>(method),
+            *remote ? " " : "", remote);
     return fclose(out) == 0 ? 0 : 1;
 }

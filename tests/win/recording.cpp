@@ -8,35 +8,6 @@
 #include "base/pause.h"
 #include "base/shellopen.h"
 
-namespace recording {
-
-std::vector<std::string> calls;
-bool scanFindsShare = false;
-bool online = true;
-std::function<bool(bool)> mount;
-std::function<void()> unmount;
-
-void reset() {
-    calls.clear();
-    scanFindsShare = false;
-    online = true;
-    mount = nullptr;
-    unmount = nullptr;
-}
-
-std::string joined() {
-    std::string all;
-    for (const std::string& call : calls)
-        all += call + ";";
-    return all;
-}
-
-void record(const std::string& call) {
-    calls.push_back(call);
-}
-
-} // namespace recording
-
 using recording::record;
 
 BOOL showStatus(DWORD kind, const char* text, bool connected) {

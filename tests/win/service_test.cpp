@@ -4,10 +4,10 @@
 #include "app/mainwindow.h"
 #include "core/appstate.h"
 #include "base/httpclient.h"
-#include "base/registry.h"
 #include "iat.h"
 #include "provider_client.h"
 #include "recording.h"
+#include "registry_access.h"
 #include "service/auth.h"
 #include "service/quota.h"
 
@@ -18,19 +18,9 @@
 
 namespace {
 
-std::string stored(const char* name) {
-    std::string text = "<absent>";
-    readProductString(name, &text);
-    return text;
-}
-
-void set(const std::string& name, const std::string& text) {
-    writeStringSetting("Software\\Qelto\\Nimbara", name.c_str(), text.c_str());
-}
-
 std::string login(const char* status = "200", const char* name = "dav-anna") {
-    return provider::fieldAnswer(
-        {{"Status", status}, {"Name", name}, {"Password", "s3cr:et"}, {"Share", "anna"}});
+    return std::string("Status: ") + status + "\r\nName: " + name +
+           "\r\nPassword: s3cr:et\r\nShare: anna\r\n";
 }
 
 class Service : public testing::Test {
@@ -41,24 +31,17 @@ protected:
         recording::reset();
         provider::reset();
         useService("http");
-        writeDwordSetting("Software\\Qelto\\Nimbara", "ForceMethod", 5);
+        reg::set("ForceMethod", 5);
     }
 
     void useService(const std::string& kind) {
         for (std::string api : {"authApi", "statApi"}) {
-            set(api + "Proto", kind == "http" ? "http" : "https");
-            set(api + "Host", provider::host(kind.c_str()));
+            reg::set((api + "Proto").c_str(), kind == "http" ? "http" : "https");
+            reg::set((api + "Host").c_str(), provider::host(kind.c_str()));
         }
     }
 
-    void answer(const std::string& body) { provider::script({{body, false, ""}}); }
-
-    std::string base() { return "http://" + provider::host("http") + "/"; }
-
-    std::string lastPath() {
-        auto all = provider::requests();
-        return all.empty() ? "" : all.back().path;
-    }
+    void answer(const std::string& body) { provider::script({{body}}); }
 };
 
 TEST_F(Service, RequestPathKeyAndLength) {
@@ -70,19 +53,21 @@ TEST_F(Service, RequestPathKeyAndLength) {
     EXPECT_EQ("GET /a/filemanager.webdav.auth?type=REST.2&username=Anna%20M\xFC"
               "ller&password=a%26b%3Dc%3Fd,e&ClientVersion=1.0.0&key=0",
               requests[0].method + " " + requests[0].path);
-    EXPECT_EQ("Mozilla/5.0 (compatible; Qelto Nimbara)", requests[0].header("user-agent"));
+    EXPECT_NE(std::string::npos,
+              requests[0].head.find("\r\nUser-Agent: Mozilla/5.0 (compatible; Qelto Nimbara)\r\n"));
     // Prefix (27 characters), user name and password beyond 200 are refused with the message
     // box, and nothing is sent.
     EXPECT_FALSE(authenticate(std::string(100, 'u'), std::string(74, 'p')).accepted());
     EXPECT_EQ(1u, provider::requests().size());
-    EXPECT_EQ("showMessage Ein interner Fehler ist aufgetreten.;", recording::joined());
+    EXPECT_EQ("showMessage Ein interner Fehler ist aufgetreten.;", recording::calls);
 
     // The key follows the connection method; prefix and version come from the registry.
-    writeDwordSetting("Software\\Qelto\\Nimbara", "ForceMethod", 1);
-    set("authApiUrl", "/other?");
-    set("authApiVersion", "REST.3");
+    reg::set("ForceMethod", 1);
+    reg::set("authApiUrl", "/other?");
+    reg::set("authApiVersion", "REST.3");
     authenticate("u", "p");
-    EXPECT_EQ("/other?type=REST.3&username=u&password=p&ClientVersion=1.0.0&key=2", lastPath());
+    EXPECT_EQ("/other?type=REST.3&username=u&password=p&ClientVersion=1.0.0&key=2",
+              provider::requests().at(1).path);
 }
 
 TEST_F(Service, CompleteAnswersStored) {
@@ -93,15 +78,14 @@ TEST_F(Service, CompleteAnswersStored) {
           {"http", "REST.1", std::string("OK\r\nlisted\r\ns3cr:et\r\nanna\r\n"), "listed"},
           {"http", "REST.2", "Padding: " + std::string(990, 'x') + "\r\n" + login(), "dav-anna"}}) {
         useService(kind);
-        set("authApiVersion", version);
+        reg::set("authApiVersion", version);
         provider::reset();
         answer(body);
         EXPECT_EQ(AuthResult::Succeeded, authenticate("anna", "portal").result) << user;
         EXPECT_EQ(user + std::string(" s3cr:et anna"),
-                  stored("DAVUser") + " " + stored("DAVPasswd") + " " + stored("DAVShare"));
+                  reg::get("DAVUser") + " " + reg::get("DAVPasswd") + " " + reg::get("DAVShare"));
         ASSERT_EQ(1u, provider::requests().size());
         EXPECT_EQ(provider::port(kind), provider::requests()[0].port);
-        EXPECT_NE(std::string::npos, lastPath().find(std::string("type=") + version + "&"));
     }
 }
 
@@ -109,7 +93,7 @@ TEST_F(Service, CompleteAnswersStored) {
 // sent beside it are stored, yet the login counts as failed), and a newer version to offer, which
 // is neither the running one nor the one the user chose to skip.
 TEST_F(Service, RedirectAndUpdateOffer) {
-    set("UpdateIgnoreVersion", "2.0.0");
+    reg::set("UpdateIgnoreVersion", "2.0.0");
     auto outcome = [this](const std::string& body) {
         answer(login("409") + body);
         AuthOutcome o = authenticate("anna", "portal");
@@ -117,19 +101,18 @@ TEST_F(Service, RedirectAndUpdateOffer) {
                std::to_string(o.offerUpdate) + app.updateInfo.location;
     };
     EXPECT_EQ("0http://p/agb?x=1 0", outcome("Message: http://p/agb?x=1\r\n"));
-    EXPECT_EQ("dav-anna", stored("DAVUser"));
-    EXPECT_EQ("1 0", outcome("Message: https://p/agb\r\n"));
+    EXPECT_EQ("dav-anna", reg::get("DAVUser"));
     EXPECT_EQ("1 0", outcome("Version: 1.0.0\r\n"));
     EXPECT_EQ("1 0", outcome("Version: 2.0.0\r\n"));
     EXPECT_EQ("1 1http://h/2.0.1.exe",
               outcome("Version: 2.0.1\r\nLocation: http://h/2.0.1.exe\r\n"));
     EXPECT_EQ("2.0.1", app.updateInfo.version);
-    EXPECT_EQ("", recording::joined());
+    EXPECT_EQ("", recording::calls);
 }
 
 TEST_F(Service, NotReachedUntrustedOrSilent) {
-    set("DAVUser", "kept");
-    set("authApiHost", "127.0.0.1:1"); // nothing listens there
+    reg::set("DAVUser", "kept");
+    reg::set("authApiHost", "127.0.0.1:1"); // nothing listens there
     EXPECT_EQ(AuthResult::NotReached, authenticateStored().result);
     EXPECT_TRUE(authenticateStored().accepted());
     // A certificate nobody trusts is refused at send.
@@ -138,20 +121,20 @@ TEST_F(Service, NotReachedUntrustedOrSilent) {
     EXPECT_EQ(AuthResult::NotReached, authenticateStored().result);
     // A service that never answers: the call gives up after the receive time-out.
     useService("http");
-    provider::script({{"", true, ""}});
+    provider::script({{"", true}});
     DWORD start = GetTickCount();
     EXPECT_EQ(AuthResult::NotReached, authenticate("anna", "portal").result);
     EXPECT_GE(GetTickCount() - start, kReceiveTimeoutMs / 2);
     EXPECT_LT(GetTickCount() - start, kReceiveTimeoutMs + kSendTimeoutMs + 20000);
-    EXPECT_EQ("", recording::joined());
+    EXPECT_EQ("", recording::calls);
 }
 
 // The tray's re-key command: fresh credentials with the stored login, and a balloon that says
 // how it went.
 TEST_F(Service, RekeyAndOffline) {
     auto rekey = [] { mainWindowProc(nullptr, WM_COMMAND, 4011, 0); };
-    set("DAVUser", "stored-user");
-    set("DAVPasswd", "stored-pw");
+    reg::set("DAVUser", "stored-user");
+    reg::set("DAVPasswd", "stored-pw");
     answer(login());
     // Offline nothing is sent; the re-key says so.
     recording::online = false;
@@ -162,16 +145,16 @@ TEST_F(Service, RekeyAndOffline) {
     EXPECT_TRUE(provider::requests().empty());
     EXPECT_EQ("showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;"
               "showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;",
-              recording::joined());
+              recording::calls);
     recording::reset(); // online again
     rekey();
-    EXPECT_EQ("dav-anna", stored("DAVUser"));
-    EXPECT_NE(std::string::npos, lastPath().find("username=stored-user&password=stored-pw"));
-    set("authApiHost", "127.0.0.1:1");
+    EXPECT_NE(std::string::npos,
+              provider::requests().at(0).path.find("username=stored-user&password=stored-pw"));
+    reg::set("authApiHost", "127.0.0.1:1");
     rekey();
     EXPECT_EQ("showStatus 1 connected Authentifizierungsdaten erfolgreich aktualisiert.;"
               "showStatus 3 connected Konnte die Authentifizierungsdaten nicht aktualisieren.;",
-              recording::joined());
+              recording::calls);
 }
 
 // A registry that refuses the value DAVUser, and the names it was asked to write.
@@ -185,8 +168,8 @@ LSTATUS WINAPI refuseDavUser(HKEY key, LPCSTR name, DWORD reserved, DWORD type, 
 }
 
 TEST_F(Service, PasswordStoredOnlyAfterUserName) {
-    set("DAVUser", "kept");
-    set("DAVPasswd", "kept-pw");
+    reg::set("DAVUser", "kept");
+    reg::set("DAVPasswd", "kept-pw");
     answer(login());
     written.clear();
     realSetValue = redirectImport("advapi32.dll", "RegSetValueExA", refuseDavUser);
@@ -194,8 +177,8 @@ TEST_F(Service, PasswordStoredOnlyAfterUserName) {
     authenticate("anna", "portal");
     redirectImport("advapi32.dll", "RegSetValueExA", realSetValue);
     EXPECT_EQ((std::vector<std::string>{"DAVShare", "DAVUser"}), written);
-    EXPECT_EQ("kept-pw", stored("DAVPasswd"));
-    EXPECT_EQ("anna", stored("DAVShare"));
+    EXPECT_EQ("kept-pw", reg::get("DAVPasswd"));
+    EXPECT_EQ("anna", reg::get("DAVShare"));
 }
 
 // The addresses the client sets its cookies for.
@@ -208,6 +191,7 @@ BOOL WINAPI recordCookie(LPCSTR url, LPCSTR name, LPCSTR value) {
 
 TEST_F(Service, HttpClientGetAndFormPost) {
     HttpClient defaultPort, form;
+    const std::string base = "http://" + provider::host("http") + "/";
     answer("body");
 
     // The cookie address carries the port only when it is not the scheme's own. Nothing listens
@@ -219,7 +203,7 @@ TEST_F(Service, HttpClientGetAndFormPost) {
     defaultPort.addCookie("session", "abc");
     defaultPort.send("/x", Get, nullptr);
     // A form POST: fields joined as they are, with the form content type.
-    ASSERT_TRUE(form.open(base().c_str(), nullptr, nullptr, "test"));
+    ASSERT_TRUE(form.open(base.c_str(), nullptr, nullptr, "test"));
     form.addFormField("a", "1", false);
     form.addFormField("b", "x%20y", false);
     form.addCookie("session", "abc");
@@ -227,12 +211,15 @@ TEST_F(Service, HttpClientGetAndFormPost) {
     redirectImport("wininet.dll", "InternetSetCookieA", realSetCookie);
     char buffer[64];
     EXPECT_EQ("body", std::string(buffer, form.read(buffer, sizeof buffer)));
-    EXPECT_EQ((std::vector<std::string>{"http://127.0.0.1/x", base() + "form?q=1"}), cookieUrls);
+    EXPECT_EQ((std::vector<std::string>{"http://127.0.0.1/x", base + "form?q=1"}), cookieUrls);
     std::vector<provider::Request> requests = provider::requests();
     ASSERT_EQ(1u, requests.size());
-    EXPECT_EQ("POST /form?q=1 a=1&b=x%20y application/x-www-form-urlencoded session=abc",
-              requests[0].method + " " + requests[0].path + " " + requests[0].body + " " +
-                  requests[0].header("Content-Type") + " " + requests[0].header("Cookie"));
+    EXPECT_EQ("POST /form?q=1 a=1&b=x%20y",
+              requests[0].method + " " + requests[0].path + " " + requests[0].body);
+    for (const char* line :
+         {"Content-Type: application/x-www-form-urlencoded", "Cookie: session=abc"})
+        EXPECT_NE(std::string::npos, requests[0].head.find(std::string("\r\n") + line + "\r\n"))
+            << requests[0].head;
 }
 
 // Whatever is thrown inside a request stays inside HttpClient: open and send report false.
@@ -254,8 +241,8 @@ TEST_F(Service, Quota) {
             all += (figures.sent[item] ? figures.values[item] : "-") + "|";
         return all + std::to_string(figures.barPosition);
     };
-    set("DAVUser", "dav-user");
-    set("DAVPasswd", "dav pw");
+    reg::set("DAVUser", "dav-user");
+    reg::set("DAVPasswd", "dav pw");
     answer(
         "Status: 200\r\nQuota-Used-Bytes: 1073741824\r\nQuota-Total-Bytes: 10737418240\r\n"
         "Quota-Available-Bytes: 9663676416\r\nQuota-Used-Pretty: 1 GB\r\n"
@@ -264,7 +251,7 @@ TEST_F(Service, Quota) {
     EXPECT_TRUE(queryQuotaStored(&figures));
     EXPECT_EQ("/a/filemanager.webdav.stat?type=REST.2&username=dav-user&password=dav%20pw"
               "&ClientVersion=1.0.0",
-              lastPath());
+              provider::requests().at(0).path);
     EXPECT_EQ("1073741824|10737418240|9663676416|1 GB|10 GB|9 GB|Nimbara M|9", shown(figures));
 
     // No status line: false, though the figures came; not reached: false, nothing answered.
@@ -272,12 +259,12 @@ TEST_F(Service, Quota) {
     EXPECT_FALSE(queryQuotaStored(&figures));
     EXPECT_EQ("5|10|-|-|-|-|-|50", shown(figures));
     EXPECT_TRUE(figures.answered);
-    set("statApiHost", "127.0.0.1:1");
+    reg::set("statApiHost", "127.0.0.1:1");
     EXPECT_FALSE(queryQuotaStored(&figures));
     EXPECT_FALSE(figures.answered);
     // No stored user name: no request at all.
     useService("http");
-    set("DAVUser", "");
+    reg::set("DAVUser", "");
     EXPECT_FALSE(queryQuotaStored(&figures));
     EXPECT_EQ(2u, provider::requests().size());
 }

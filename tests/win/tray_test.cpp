@@ -14,19 +14,20 @@
 
 namespace {
 
-struct ShellCall {
-    DWORD message;
-    NOTIFYICONDATAA data;
-};
-
-std::vector<ShellCall> shellCalls;
+// What reached the shell: each call as message, size, id, flags, callback message, tooltip,
+// balloon text, title, time-out and kind; and the icon it carried.
+std::vector<std::string> shellCalls;
+std::vector<HICON> shellIcons;
 decltype(&Shell_NotifyIconA) realShellNotify = nullptr;
 
-BOOL WINAPI recordShellNotify(DWORD message, PNOTIFYICONDATAA data) {
-    ShellCall call = {message, {}};
-    memcpy(&call.data, data, data->cbSize <= sizeof call.data ? data->cbSize : sizeof call.data);
-    shellCalls.push_back(call);
-    return realShellNotify(message, data);
+BOOL WINAPI recordShellNotify(DWORD message, PNOTIFYICONDATAA d) {
+    shellCalls.push_back(std::to_string(message) + " " + std::to_string(d->cbSize) + " " +
+                         std::to_string(d->uID) + " " + std::to_string(d->uFlags) + " " +
+                         std::to_string(d->uCallbackMessage) + " " + d->szTip + "|" + d->szInfo +
+                         "|" + d->szInfoTitle + " " + std::to_string(d->uTimeout) + " " +
+                         std::to_string(d->dwInfoFlags));
+    shellIcons.push_back(d->hIcon);
+    return realShellNotify(message, d);
 }
 
 // The colour pixels of an icon, to tell which picture the shell was given.
@@ -41,14 +42,6 @@ std::vector<BYTE> iconPixels(HICON icon) {
     return pixels;
 }
 
-// A call to the shell: message, flags, tooltip, balloon text, title, time-out and kind.
-std::string described(const ShellCall& call) {
-    const NOTIFYICONDATAA& d = call.data;
-    return std::to_string(call.message) + " " + std::to_string(d.uFlags) + " " + d.szTip + "|" +
-           d.szInfo + "|" + d.szInfoTitle + " " + std::to_string(d.uTimeout) + " " +
-           std::to_string(d.dwInfoFlags);
-}
-
 class Tray : public testing::Test {
 protected:
     void SetUp() override {
@@ -61,7 +54,7 @@ protected:
         app.mainWindow = CreateWindowExA(0, "STATIC", "tray test", 0, 0, 0, 10, 10, nullptr,
                                          nullptr, app.instance, nullptr);
         shellCalls.clear();
-        shellCalls.reserve(16); // the test holds references to recorded calls
+        shellIcons.clear();
     }
     void TearDown() override {
         removeTrayIcon();
@@ -77,32 +70,31 @@ TEST_F(Tray, PictureTooltipAndBalloonFollowTheLastStatus) {
     ASSERT_NE(connected, notConnected);
     addTrayIcon();
     showStatus(1, "Ihre Nimbara\r\nist verbunden.", true);
-    ASSERT_EQ(2u, shellCalls.size());
-    const NOTIFYICONDATAA &added = shellCalls[0].data, &first = shellCalls[1].data;
-    EXPECT_EQ(notConnected, iconPixels(added.hIcon));
-    EXPECT_EQ(connected, iconPixels(first.hIcon));
+    ASSERT_EQ(2u, shellIcons.size());
+    EXPECT_EQ(notConnected, iconPixels(shellIcons[0]));
+    EXPECT_EQ(connected, iconPixels(shellIcons[1]));
     // A text beyond the balloon's 255 characters is cut there, not dropped.
     const std::string longText = "Lang" + std::string(300, 'x');
     showStatus(3, longText.c_str(), false);
-    const NOTIFYICONDATAA& second = shellCalls[2].data;
     // 488 bytes in the 32-bit layout; the same layout with 64-bit handles is 504.
-    EXPECT_EQ(sizeof(void*) == 4 ? 488u : 504u, added.cbSize);
-    EXPECT_EQ(1u, added.uID);
-    EXPECT_EQ(static_cast<UINT>(WM_USER + 101), added.uCallbackMessage);
-    EXPECT_EQ("0 7 Qelto Nimbara|| 0 0", described(shellCalls[0])); // NIM_ADD, no balloon
-    EXPECT_EQ("1 23 Qelto Nimbara (verbunden)|Ihre Nimbara\r\nist verbunden.|Nimbara 15000 1",
-              described(shellCalls[1]));
-    EXPECT_EQ("1 23 Qelto Nimbara (getrennt)|" + longText.substr(0, 255) + "|Nimbara 15000 3",
-              described(shellCalls[2]));
-    EXPECT_EQ(notConnected, iconPixels(second.hIcon));
+    const std::string head = (sizeof(void*) == 4 ? " 488 1 " : " 504 1 "), tray = " 1125 Qelto";
+    EXPECT_EQ(
+        (std::vector<std::string>{"0" + head + "7" + tray + " Nimbara|| 0 0", // NIM_ADD, no balloon
+                                  "1" + head + "23" + tray +
+                                      " Nimbara (verbunden)|Ihre Nimbara\r\nist verbunden."
+                                      "|Nimbara 15000 1",
+                                  "1" + head + "23" + tray + " Nimbara (getrennt)|" +
+                                      longText.substr(0, 255) + "|Nimbara 15000 3"}),
+        shellCalls);
+    EXPECT_EQ(notConnected, iconPixels(shellIcons.at(2)));
     // One status icon at a time: the replaced one is released once the shell holds the new one.
     ICONINFO gone = {};
-    EXPECT_FALSE(GetIconInfo(first.hIcon, &gone));
-    EXPECT_EQ(second.hIcon, app.trayStatusIcon);
+    EXPECT_FALSE(GetIconInfo(shellIcons[1], &gone));
+    EXPECT_EQ(shellIcons[2], app.trayStatusIcon);
 
     removeTrayIcon();
     ASSERT_EQ(4u, shellCalls.size());
-    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shellCalls[3].message);
+    EXPECT_EQ("2 ", shellCalls[3].substr(0, 2)); // NIM_DELETE
     EXPECT_EQ(nullptr, app.trayStartIcon);
     EXPECT_EQ(nullptr, app.trayStatusIcon);
 }

@@ -1,7 +1,6 @@
 // The Update page in the real dialog against the local provider service: its controls, its states
 // with the search and the link, a screenshot, and updates that must stop before the restart.
 #include "deployment.h"
-#include "control.h"
 #include "dialog_driver.h"
 #include "iat.h"
 #include "provider_client.h"
@@ -52,9 +51,9 @@ TEST_F(Dialog, UpdatePage) {
     CreateDirectoryA(dir.c_str(), nullptr);
     std::ofstream(dir + "\\Nimbara.exe") << "old";
     std::ofstream(dir + "\\Nimbara.bak") << "older";
-    setString("InstallDir", dir);
-    setString("authApiProto", "http");
-    setString("authApiHost", host);
+    reg::set("InstallDir", dir);
+    reg::set("authApiProto", "http");
+    reg::set("authApiHost", host);
     provider::reset();
     provider::script({{"Version: 1.0.0\r\n", false, ""},
                       {"Info-Uri: file:///C:/x\r\nFilesize: 0\r\nChecksum: 352441c2\r\nLocation: " +
@@ -94,14 +93,14 @@ TEST_F(Dialog, UpdatePage) {
          }});
     EXPECT_EQ("shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/ChangeLog  1;"
               "shellOpen window http://h/neu  1;",
-              recording::joined()); // and nothing started
+              recording::calls); // and nothing started
     std::string content;
     std::ifstream(dir + "\\Nimbara.exe") >> content;
     EXPECT_TRUE(content == "old" && !fileExists((dir + "\\Nimbara.bak").c_str())); // moved back
     EXPECT_EQ("/dl/Nimbara.exe", provider::requests().at(3).path);
     char own[kUpdatePathSize], folder[kUpdatePathSize];
     *strrchr((GetModuleFileNameA(nullptr, own, sizeof own), own), '\\') = '\0';
-    setString("InstallDir", dir + "\\Nimbara.exe");
+    reg::set("InstallDir", dir + "\\Nimbara.exe");
     EXPECT_TRUE(installFolder(folder) && std::string(own) == folder);
 }
 
