@@ -1,5 +1,5 @@
 // The fixture of the end-to-end tests: starts the real Nimbara.exe as a user or the system would,
-// reads and writes its settings, and leaves no instance behind.
+// and leaves no instance behind.
 #pragma once
 
 #include "control.h"
@@ -22,10 +22,8 @@ protected:
     }
     void TearDown() override {
         stopLeftovers();
-        for (HANDLE process : processes) {
-            TerminateProcess(process, 99);
-            CloseHandle(process);
-        }
+        for (HANDLE process : processes)
+            TerminateProcess(process, 99), CloseHandle(process);
     }
 
     static void stopLeftovers() {

@@ -1,6 +1,5 @@
-// End-to-end: the self-update of the real Nimbara.exe, run from a copy in a scratch folder that
-// InstallDir names, against the local provider service, which announces versions and serves a
-// second build of the program (Nimbara_next.exe, another version number).
+// End-to-end: the self-update of a copy of Nimbara.exe in the folder InstallDir names; the local
+// provider service announces versions and serves Nimbara_next.exe (another version number).
 #include "base/crc32.h"
 #include "client_fixture.h"
 #include "provider_client.h"
@@ -47,10 +46,8 @@ TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
     CreateDirectoryA(folder.c_str(), nullptr);
     std::ofstream(folder + "\\Nimbara.bak") << "stale";
     ASSERT_TRUE(CopyFileA(built.c_str(), (folder + "\\Nimbara.exe").c_str(), FALSE));
-    provider::reset();
+    provider::use("http");
     reg::set("InstallDir", folder);
-    reg::set("authApiProto", "http");
-    reg::set("authApiHost", provider::host("http"));
     reg::set("ForceMethod", 5);
     provider::script({{fields + "1.0.1\r\n"}});
     HANDLE old = startInstance("", folder + "\\Nimbara.exe");

@@ -1,6 +1,7 @@
 // Scripting the local provider service and reading its request log from a Windows test. A
 // script is written beside script.json and moved over it, so the service never reads half one.
 #include "provider_client.h"
+#include "registry_access.h"
 
 #include <windows.h>
 
@@ -50,6 +51,14 @@ void script(const std::vector<Answer>& answers) {
 void reset() {
     DeleteFileA(statePath("script.json").c_str());
     DeleteFileA(statePath("requests.txt").c_str());
+}
+
+void use(const char* kind) {
+    reset();
+    for (std::string api : {"authApi", "statApi"}) {
+        reg::set((api + "Proto").c_str(), std::string(kind) == "http" ? "http" : "https");
+        reg::set((api + "Host").c_str(), host(kind));
+    }
 }
 
 std::vector<Request> requests() {

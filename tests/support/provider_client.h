@@ -25,6 +25,9 @@ std::string host(const char* kind);
 
 void script(const std::vector<Answer>& answers); // the service starts again at the first one
 void reset();                                    // no script (every request gets a 404)
-std::vector<Request> requests();                 // received since the last reset, in order
+// Resets the service and points the client's authentication and quota calls at its port of
+// that kind.
+void use(const char* kind);
+std::vector<Request> requests(); // received since the last reset, in order
 
 } // namespace provider

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace reg {
 
@@ -17,6 +19,10 @@ inline void setBytes(const char* name, DWORD type, const std::string& bytes,
 }
 inline void set(const char* name, const std::string& text, const char* key = kProduct) {
     setBytes(name, REG_SZ, text + '\0', key);
+}
+inline void set(std::initializer_list<std::pair<const char*, std::string>> texts) {
+    for (const auto& [name, text] : texts)
+        set(name, text);
 }
 inline void set(const char* name, DWORD value, const char* key = kProduct,
                 HKEY root = HKEY_CURRENT_USER) {

@@ -24,9 +24,8 @@ inline void CALLBACK runStep(HWND, UINT, UINT_PTR, DWORD) {
     if (app.propertiesWindow != nullptr && nextStep < steps.size())
         steps[nextStep++](app.propertiesWindow);
 }
-// Opens the dialog on startPage and runs the steps, one per tick; returns its result. Given a
-// name, it then pictures the dialog and closes it, after two idle ticks: Wine puts a window's
-// drawing on the screen only once its loop has been idle.
+// Opens the dialog on startPage, runs the steps one per tick, returns its result. Given a name, it
+// pictures and closes the dialog after two idle ticks (Wine draws only for an idle loop).
 inline INT_PTR run(int startPage, decltype(steps) script, const char* name = nullptr) {
     steps = std::move(script);
     if (name != nullptr)

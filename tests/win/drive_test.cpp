@@ -55,8 +55,7 @@ class Drive : public testing::Test {
         app = AppState();
         drives.clear();
         done();
-        for (const char* name : {"DAVHost", "DAVShare", "DAVUser", "DAVPasswd"})
-            reg::set(name, std::string(1, name[3] + 'a' - 'A')); // h, s, u, p
+        reg::set({{"DAVHost", "h"}, {"DAVShare", "s"}, {"DAVUser", "u"}, {"DAVPasswd", "p"}});
         reg::set("DriveLetter", "T:");
         reg::set("ForceMethod", 5);
         reg::set("DisableReKeyOnOpen", 1);
@@ -83,8 +82,7 @@ TEST_F(Drive, MountRetriesThenGivesUp) {
 // Neither a refused login (asked for again) nor a 256-character user name maps or opens.
 TEST_F(Drive, OpenMountsFirstUnlessConnected) {
     reg::set("DisableReKeyOnOpen", 0);
-    reg::set("authApiProto", "http");
-    reg::set("authApiHost", provider::host("http"));
+    provider::use("http");
     provider::script(std::vector<provider::Answer>(1)); // no login in the answer
     openDrive(nullptr);
     reg::set("DisableReKeyOnOpen", 1);

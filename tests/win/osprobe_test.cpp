@@ -1,6 +1,5 @@
-// The OS probe and the connection-method selection under the Windows versions Wine can report,
-// each in a child program started under Wine's per-program version setting (a process's version
-// is fixed at its start).
+// The OS probe and the method selection under the Windows versions Wine reports, each in a child
+// program under Wine's per-program version setting (a process's version is fixed at its start).
 #include "registry_access.h"
 
 #include <gtest/gtest.h>
@@ -21,12 +20,10 @@ void setDword(HKEY root, const char* subKey, const char* name, long v) {
     v == kAbsent ? reg::remove(name, subKey, root) : reg::set(name, DWORD(v), subKey, root);
 }
 
-// Wine version; ForceMethod, SSL, UseBasicAuth, BasicAuthLevel, DisableBasicOverClearChannel;
-// then what the child sees: major and minor as Wine reports them, the edition, the native
-// architecture's 64 bits (also for the 32-bit build), the method and the remote name it maps.
-// Wine runs 64-bit here, so even the 32-bit child sees AMD64 and no workstation is refined;
-// Wine 8 reports its "win7" as a 6.1 server, hence 1009. Under XP Basic is allowed without the
-// level check (no check before Vista) unless it is blocked over plain HTTP.
+// Wine version; ForceMethod, SSL, UseBasicAuth, BasicAuthLevel, DisableBasicOverClearChannel; what
+// the child sees: major.minor, edition, 64-bit, method, remote name. Wine runs 64-bit here, so even
+// the 32-bit child sees AMD64 and no workstation is refined; Wine 8 reports "win7" as a 6.1 server
+// (1009). Under XP Basic is allowed without the level check unless blocked over plain HTTP.
 const struct {
     const char* version;
     long forceMethod, ssl, useBasicAuth, basicAuthLevel, disableOverClear;
@@ -35,8 +32,6 @@ const struct {
     {"nt40", kAbsent, kAbsent, kAbsent, kAbsent, kAbsent, "4.0 1006 1 2"},
     {"win98", kAbsent, 0, kAbsent, kAbsent, kAbsent, "4.10 1004 1 1"},
     {"win2k", 3, kAbsent, kAbsent, kAbsent, kAbsent, "5.0 1011 1 3 http:\\\\h\\s"}, // forced
-    {"winxp", kAbsent, kAbsent, kAbsent, 2, 0, "5.1 1016 1 3 http:\\\\h\\s"},
-    {"winxp", 4, kAbsent, kAbsent, kAbsent, kAbsent, "5.1 1016 1 4 https:\\\\h\\s"},
     {"winxp", kAbsent, kAbsent, 1, 0, kAbsent, "5.1 1016 1 5 http:\\\\h\\s"},
     {"winxp", kAbsent, kAbsent, 1, kAbsent, 1, "5.1 1016 1 3 http:\\\\h\\s"},
     {"vista", kAbsent, kAbsent, 1, kAbsent, kAbsent, "6.0 1029 1 6 https://h/s"},
@@ -58,8 +53,7 @@ TEST(OsProbe, EditionAndMethodUnderEachVersion) {
         DeleteFileA("probe.out"); // nothing left from the version before
         EXPECT_EQ(0, _spawnl(_P_WAIT, child.c_str(), child.c_str(), "probe.out", nullptr));
         RegDeleteTreeA(HKEY_CURRENT_USER, key);
-        // The version as Windows reports it and as the probe read it, build number with all its
-        // bits (98 keeps 4.10 in the high word); then the rest.
+        // Windows' version and the probe's, with all bits of the build (98: 4.10 in its high word).
         std::ifstream out("probe.out");
         std::string windows, probe, rest;
         std::getline(out >> windows >> probe, rest);

@@ -1,6 +1,5 @@
-// Child program of the OS probe test: writes to the file named by its argument what Windows
-// reports under the version Wine was told to report to this program, what the probe made of
-// it, the connection method chosen and the remote name the mount would map under it.
+// Child program of the OS probe test: writes to the file its argument names the version Windows
+// reports, what the probe made of it, the connection method and the remote name it maps under.
 #include "base/osprobe.h"
 #include "drive/drive_rules.h"
 #include "core/method.h"

@@ -1,6 +1,5 @@
-// Recording versions of the notifications, pauses, shell hand-over, the internet check and of
-// the entry points that the main window dispatches to (recording.cpp, recording_drive.cpp,
-// recording_frame.cpp): each call is appended to one text the tests read, "call;" for each.
+// Recording stand-ins of the effects and of the entry points the window, the dialog and the drive
+// call (recording*.cpp): each call is appended to one text the tests read, "call;" for each.
 #pragma once
 
 #include <functional>

@@ -8,32 +8,27 @@
 
 namespace {
 
-const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
+// A value of the wrong type reads as absent: the caller's default applies. A DWORD shorter than
+// four bytes is zero-filled, never read beyond the buffer; a string stored by another program
+// without its terminating NUL is read up to its end.
 TEST(Registry, ReadsByType) {
     reg::set("DriveLetter", 7);
     reg::set("SaveCredentials", "0");
     reg::setBytes("Big", REG_DWORD_BIG_ENDIAN, "\1\2\3\4");
     reg::setBytes("Short", REG_DWORD, "\x34\x12");
     reg::setBytes("Multi", REG_MULTI_SZ, std::string("first\0second\0", 14));
-    // Stored by another program without its terminating NUL.
     reg::setBytes("Bare", REG_LINK, "abc");
-
-    // A value of the wrong type reads as absent: the caller's default applies.
-    std::string text;
-    EXPECT_FALSE(readProductString("DriveLetter", &text));
+    auto text = [](const char* name) {
+        std::string value = "-";
+        return readProductString(name, &value) ? value : "-";
+    };
+    EXPECT_EQ("-|first|abc", text("DriveLetter") + "|" + text("Multi") + "|" + text("Bare"));
     EXPECT_TRUE(saveCredentialsEnabled()); // a string "0" is not the DWORD 0
-
-    DWORD number = 0;
-    EXPECT_TRUE(readDwordValue(HKEY_CURRENT_USER, reg::kProduct, "Big", &number));
-    EXPECT_EQ(0x04030201u, number); // the bytes as stored
-    // Shorter than four bytes: zero-filled, never read beyond the buffer.
-    EXPECT_TRUE(readDwordValue(HKEY_CURRENT_USER, reg::kProduct, "Short", &number));
-    EXPECT_EQ(0x1234u, number);
-    EXPECT_TRUE(readProductString("Multi", &text));
-    EXPECT_EQ("first", text);
-    EXPECT_TRUE(readProductString("Bare", &text));
-    EXPECT_EQ("abc", text);
+    DWORD big = 0, small = 0;
+    EXPECT_TRUE(readDwordValue(HKEY_CURRENT_USER, reg::kProduct, "Big", &big) &&
+                readDwordValue(HKEY_CURRENT_USER, reg::kProduct, "Short", &small));
+    EXPECT_EQ(0x04030201u, big); // the bytes as stored
+    EXPECT_EQ(0x1234u, small);
 }
 
 TEST(Registry, DriveLetterAndSaveCredentials) {
@@ -49,23 +44,23 @@ TEST(Registry, DriveLetterAndSaveCredentials) {
     }
 }
 
+// The default command; an existing one is kept, even when the install directory changed since.
+// 255 characters fit the command buffer with its terminator; 256 would be cut: refused.
 TEST(Registry, Autostart) {
+    const char* run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string byDefault = "1:%PROGRAMFILES%\\Qelto\\Nimbara\\Nimbara.exe /tray";
     EXPECT_FALSE(setAutostart(false));
     EXPECT_TRUE(setAutostart(true));
-    const std::string byDefault = "1:%PROGRAMFILES%\\Qelto\\Nimbara\\Nimbara.exe /tray";
-    EXPECT_EQ(byDefault + '\0', reg::raw("Nimbara", kRunKey));
-    // An existing command is kept, even when the install directory changed since.
+    EXPECT_EQ(byDefault + '\0', reg::raw("Nimbara", run));
     reg::set("InstallDir", "C:\\Elsewhere");
     EXPECT_TRUE(setAutostart(true));
-    EXPECT_EQ(byDefault + '\0', reg::raw("Nimbara", kRunKey));
+    EXPECT_EQ(byDefault + '\0', reg::raw("Nimbara", run));
     EXPECT_TRUE(setAutostart(false));
-
-    // 255 characters fit the command buffer with its terminator; 256 would be cut: refused.
     const std::string suffix = "\\Nimbara.exe /tray";
     std::string fits = "C:\\" + std::string(255 - suffix.size() - 3, 'd');
     reg::set("InstallDir", fits);
     EXPECT_TRUE(setAutostart(true));
-    EXPECT_EQ("1:" + fits + suffix + '\0', reg::raw("Nimbara", kRunKey));
+    EXPECT_EQ("1:" + fits + suffix + '\0', reg::raw("Nimbara", run));
     EXPECT_TRUE(setAutostart(false));
     reg::set("InstallDir", fits + "x");
     EXPECT_FALSE(setAutostart(true));

@@ -1,6 +1,5 @@
-// The tray icon and the internet check with the real notifications. The calls that reach the
-// system are watched by redirecting this program's own imports (Shell_NotifyIconA, and
-// InternetGetConnectedState and MessageBoxA) to recorders.
+// The tray icon and the internet check with the real notifications, watched through this
+// program's own imports of Shell_NotifyIconA, InternetGetConnectedState and MessageBoxA.
 #include "core/appstate.h"
 #include "core/connectivity.h"
 #include "core/notify.h"
@@ -14,22 +13,6 @@
 
 namespace {
 
-// What reached the shell: each call as message, size, id, flags, callback message, tooltip,
-// balloon text, title, time-out and kind; and the icon it carried.
-std::vector<std::string> shellCalls;
-std::vector<HICON> shellIcons;
-decltype(&Shell_NotifyIconA) realShellNotify = nullptr;
-
-BOOL WINAPI recordShellNotify(DWORD message, PNOTIFYICONDATAA d) {
-    shellCalls.push_back(std::to_string(message) + " " + std::to_string(d->cbSize) + " " +
-                         std::to_string(d->uID) + " " + std::to_string(d->uFlags) + " " +
-                         std::to_string(d->uCallbackMessage) + " " + d->szTip + "|" + d->szInfo +
-                         "|" + d->szInfoTitle + " " + std::to_string(d->uTimeout) + " " +
-                         std::to_string(d->dwInfoFlags));
-    shellIcons.push_back(d->hIcon);
-    return realShellNotify(message, d);
-}
-
 // The colour pixels of an icon, to tell which picture the shell was given.
 std::vector<BYTE> iconPixels(HICON icon) {
     ICONINFO info = {};
@@ -40,6 +23,27 @@ std::vector<BYTE> iconPixels(HICON icon) {
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     return pixels;
+}
+
+// What reached the shell: each call as message, size, id, flags, callback message, tooltip,
+// balloon text, title, time-out, kind and picture; and the icon it carried.
+std::vector<BYTE> connected, notConnected;
+std::vector<std::string> shellCalls;
+std::vector<HICON> shellIcons;
+decltype(&Shell_NotifyIconA) realShellNotify = nullptr;
+
+BOOL WINAPI recordShellNotify(DWORD message, PNOTIFYICONDATAA d) {
+    const std::vector<BYTE> picture = iconPixels(d->hIcon);
+    shellCalls.push_back(std::to_string(message) + " " + std::to_string(d->cbSize) + " " +
+                         std::to_string(d->uID) + " " + std::to_string(d->uFlags) + " " +
+                         std::to_string(d->uCallbackMessage) + " " + d->szTip + "|" + d->szInfo +
+                         "|" + d->szInfoTitle + " " + std::to_string(d->uTimeout) + " " +
+                         std::to_string(d->dwInfoFlags) +
+                         (picture == connected      ? " connected"
+                          : picture == notConnected ? " not connected"
+                                                    : ""));
+    shellIcons.push_back(d->hIcon);
+    return realShellNotify(message, d);
 }
 
 class Tray : public testing::Test {
@@ -62,49 +66,40 @@ protected:
     }
 };
 
+// The start icon, the two states' pictures, tooltips and balloons (a text beyond 255 characters
+// cut, not dropped), one status icon at a time, released once the shell holds the next; the size
+// is 488 bytes in the 32-bit layout, 504 with 64-bit handles.
 TEST_F(Tray, PictureTooltipAndBalloonFollowTheLastStatus) {
     HICON icons[] = {loadTrayIcon(108), loadTrayIcon(112)};
-    const std::vector<BYTE> connected = iconPixels(icons[0]), notConnected = iconPixels(icons[1]);
+    connected = iconPixels(icons[0]), notConnected = iconPixels(icons[1]);
     DestroyIcon(icons[0]);
     DestroyIcon(icons[1]);
     ASSERT_NE(connected, notConnected);
     addTrayIcon();
     showStatus(1, "Ihre Nimbara\r\nist verbunden.", true);
-    ASSERT_EQ(2u, shellIcons.size());
-    EXPECT_EQ(notConnected, iconPixels(shellIcons[0]));
-    EXPECT_EQ(connected, iconPixels(shellIcons[1]));
-    // A text beyond the balloon's 255 characters is cut there, not dropped.
     const std::string longText = "Lang" + std::string(300, 'x');
     showStatus(3, longText.c_str(), false);
-    // 488 bytes in the 32-bit layout; the same layout with 64-bit handles is 504.
-    const std::string head = (sizeof(void*) == 4 ? " 488 1 " : " 504 1 "), tray = " 1125 Qelto";
-    EXPECT_EQ(
-        (std::vector<std::string>{"0" + head + "7" + tray + " Nimbara|| 0 0", // NIM_ADD, no balloon
-                                  "1" + head + "23" + tray +
-                                      " Nimbara (verbunden)|Ihre Nimbara\r\nist verbunden."
-                                      "|Nimbara 15000 1",
-                                  "1" + head + "23" + tray + " Nimbara (getrennt)|" +
-                                      longText.substr(0, 255) + "|Nimbara 15000 3"}),
-        shellCalls);
-    EXPECT_EQ(notConnected, iconPixels(shellIcons.at(2)));
-    // One status icon at a time: the replaced one is released once the shell holds the new one.
     ICONINFO gone = {};
-    EXPECT_FALSE(GetIconInfo(shellIcons[1], &gone));
-    EXPECT_EQ(shellIcons[2], app.trayStatusIcon);
-
+    EXPECT_TRUE(!GetIconInfo(shellIcons.at(1), &gone) && shellIcons[2] == app.trayStatusIcon);
     removeTrayIcon();
-    ASSERT_EQ(4u, shellCalls.size());
-    EXPECT_EQ("2 ", shellCalls[3].substr(0, 2)); // NIM_DELETE
-    EXPECT_EQ(nullptr, app.trayStartIcon);
-    EXPECT_EQ(nullptr, app.trayStatusIcon);
+    EXPECT_TRUE(app.trayStartIcon == nullptr && app.trayStatusIcon == nullptr);
+    const std::string size = sizeof(void*) == 4 ? " 488 1 " : " 504 1 ";
+    EXPECT_EQ((std::vector<std::string>{
+                  "0" + size + "7 1125 Qelto Nimbara|| 0 0 not connected",
+                  "1" + size +
+                      "23 1125 Qelto Nimbara (verbunden)|Ihre Nimbara\r\nist verbunden.|"
+                      "Nimbara 15000 1 connected",
+                  "1" + size + "23 1125 Qelto Nimbara (getrennt)|" + longText.substr(0, 255) +
+                      "|Nimbara 15000 3 not connected",
+                  "2" + size + "0 0 || 0 0"}),
+              shellCalls);
 }
 
 DWORD reportedFlags = 0;
 std::string boxes;
 
 BOOL WINAPI reportState(LPDWORD flags, DWORD) {
-    *flags = reportedFlags;
-    return TRUE;
+    return *flags = reportedFlags, TRUE;
 }
 
 int WINAPI recordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
@@ -113,12 +108,12 @@ int WINAPI recordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return IDOK;
 }
 
+// The offline flag alone is offline, and the user is told so; with another flag it is online.
 TEST(InternetCheck, OfflineSystemGetsTheOfflineMessage) {
     auto realState = redirectImport("wininet.dll", "InternetGetConnectedState", &reportState);
     auto realBox = redirectImport("user32.dll", "MessageBoxA", &recordBox);
-    ASSERT_NE(nullptr, realState);
-    ASSERT_NE(nullptr, realBox);
-    reportedFlags = 0x20; // the offline flag alone
+    ASSERT_TRUE(realState && realBox);
+    reportedFlags = 0x20;
     EXPECT_FALSE(internetAvailable());
     reportedFlags = 0x20 | 0x01;
     EXPECT_TRUE(internetAvailable());

@@ -38,11 +38,11 @@ HANDLE WINAPI createUnlessRefused(const char* name, DWORD access, DWORD share,
     return realCreate(name, access, share, security, how, flags, model);
 }
 
-// Nothing announced; the search finds the installed version, the next one a newer version; the
-// link opens only a web page the service names, else the change log. The newer one's location is
-// no web address and is refused; its checksum in lower case never matches; a new program that
-// cannot be written in place leaves the previous one there and starts nothing; the size "0"
-// stops nothing. InstallDir counts only when it names a folder.
+// Nothing announced; the search finds the installed version, then a newer one, whose location
+// (no web address) is refused and whose lower-case checksum never matches; a new program that
+// cannot be written in place leaves the previous one there and starts nothing; the size "0" stops
+// nothing; the link opens only a web page the service names, else the change log. InstallDir
+// counts only when it names a folder.
 TEST_F(Dialog, UpdatePage) {
     if (realCreate == nullptr)
         realCreate = redirectImport("kernel32.dll", "CreateFileA", &createUnlessRefused);
@@ -52,14 +52,11 @@ TEST_F(Dialog, UpdatePage) {
     std::ofstream(dir + "\\Nimbara.exe") << "old";
     std::ofstream(dir + "\\Nimbara.bak") << "older";
     reg::set("InstallDir", dir);
-    reg::set("authApiProto", "http");
-    reg::set("authApiHost", host);
-    provider::reset();
-    provider::script({{"Version: 1.0.0\r\n", false, ""},
+    provider::use("http");
+    provider::script({{"Version: 1.0.0\r\n"},
                       {"Info-Uri: file:///C:/x\r\nFilesize: 0\r\nChecksum: 352441c2\r\nLocation: " +
-                           host + "/dl/Nimbara.exe\r\nVersion: 1.0.1\r\n",
-                       false, ""},
-                      {"abc", false, ""}});
+                       host + "/dl/Nimbara.exe\r\nVersion: 1.0.1\r\n"},
+                      {"abc"}});
     run(kPageUpdate,
         {[&](HWND frame) {
              HWND page = shownPage(frame);
