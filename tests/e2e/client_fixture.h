@@ -1,5 +1,4 @@
-// The fixture of the end-to-end tests: starts the real Nimbara.exe as a user or the system would,
-// and leaves no instance behind.
+// The end-to-end fixture: starts the real Nimbara.exe as a user or the system would, leaves none.
 #pragma once
 
 #include "control.h"

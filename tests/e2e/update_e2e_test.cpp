@@ -22,7 +22,7 @@ std::string checksum(const std::string& path, long* size = nullptr) {
 }
 
 // The client's dialog of that title once it is there; with a control id, the properties dialog's
-// one page (the one it opened on) once that control is there and enabled.
+// page it opened on, once that control is enabled.
 HWND waitForDialog(const char* title, int control = 0) {
     HWND found = nullptr;
     for (DWORD start = GetTickCount(); !found && GetTickCount() - start < kTimeout; Sleep(50)) {
@@ -37,8 +37,8 @@ HWND waitForDialog(const char* title, int control = 0) {
 // running program becomes the backup, the new one starts with /replace, the old instance ends.
 TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
     const std::string built = control::clientPath(),
-                      folder = getenv("TEMP") + std::string("\\update-e2e");
-    const std::string next = built.substr(0, built.size() - 4) + "_next.exe";
+                      folder = getenv("TEMP") + std::string("\\update-e2e"),
+                      next = built.substr(0, built.size() - 4) + "_next.exe";
     long size = 0;
     const std::string fields = "Location: http://" + provider::host("http") +
                                "/dl/Nimbara.exe\r\nChecksum: " + checksum(next, &size) +

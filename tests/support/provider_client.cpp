@@ -29,10 +29,6 @@ int port(const char* kind) {
     return value;
 }
 
-std::string host(const char* kind) {
-    return "127.0.0.1:" + std::to_string(port(kind));
-}
-
 void script(const std::vector<Answer>& answers) {
     std::string text;
     for (const Answer& a : answers) {
@@ -48,13 +44,9 @@ void script(const std::vector<Answer>& answers) {
         ADD_FAILURE() << "cannot write " << target << " (error " << GetLastError() << ")";
 }
 
-void reset() {
+void use(const char* kind) {
     DeleteFileA(statePath("script.json").c_str());
     DeleteFileA(statePath("requests.txt").c_str());
-}
-
-void use(const char* kind) {
-    reset();
     for (std::string api : {"authApi", "statApi"}) {
         reg::set((api + "Proto").c_str(), std::string(kind) == "http" ? "http" : "https");
         reg::set((api + "Host").c_str(), host(kind));

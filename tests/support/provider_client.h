@@ -21,13 +21,14 @@ struct Answer {
 
 // The port of "http", "https" or "untrusted" (a certificate nobody trusts); "127.0.0.1:PORT".
 int port(const char* kind);
-std::string host(const char* kind);
+inline std::string host(const char* kind) {
+    return "127.0.0.1:" + std::to_string(port(kind));
+}
 
 void script(const std::vector<Answer>& answers); // the service starts again at the first one
-void reset();                                    // no script (every request gets a 404)
-// Resets the service and points the client's authentication and quota calls at its port of
-// that kind.
+// Forgets the script (every request gets a 404) and the requests, and points the client's
+// authentication and quota calls at the service's port of that kind.
 void use(const char* kind);
-std::vector<Request> requests(); // received since the last reset, in order
+std::vector<Request> requests(); // received since then, in order
 
 } // namespace provider

@@ -28,9 +28,6 @@ inline void set(const char* name, DWORD value, const char* key = kProduct,
                 HKEY root = HKEY_CURRENT_USER) {
     setBytes(name, REG_DWORD, std::string(reinterpret_cast<char*>(&value), 4), key, root);
 }
-inline void remove(const char* name, const char* key = kProduct, HKEY root = HKEY_CURRENT_USER) {
-    RegDeleteKeyValueA(root, key, name);
-}
 // "TYPE:bytes" of the value as the registry holds it; "" when there is none.
 inline std::string raw(const char* name, const char* key = kProduct) {
     char buffer[1024];

@@ -1,5 +1,4 @@
-// Drives the real properties dialog in its own modal loop: steps run one per timer tick, with
-// small readers of its controls and a fixture that starts each test from a fresh state.
+// Drives the real properties dialog in its own modal loop, a step per timer tick, and reads it.
 #pragma once
 
 #include "core/appstate.h"
@@ -24,17 +23,19 @@ inline void CALLBACK runStep(HWND, UINT, UINT_PTR, DWORD) {
     if (app.propertiesWindow != nullptr && nextStep < steps.size())
         steps[nextStep++](app.propertiesWindow);
 }
+inline void press(HWND frame, int id) {
+    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
 // Opens the dialog on startPage, runs the steps one per tick, returns its result. Given a name, it
 // pictures and closes the dialog after two idle ticks (Wine draws only for an idle loop).
 inline INT_PTR run(int startPage, decltype(steps) script, const char* name = nullptr) {
     steps = std::move(script);
+    auto picture = [name](HWND frame) {
+        EXPECT_TRUE(control::saveScreenshot(std::string("dialog-") + name, frame));
+        press(frame, IDCANCEL);
+    };
     if (name != nullptr)
-        steps.insert(steps.end(), {[](HWND) {}, [](HWND) {},
-                                   [name](HWND frame) {
-                                       EXPECT_TRUE(control::saveScreenshot(
-                                           std::string("dialog-") + name, frame));
-                                       SendMessageA(frame, WM_COMMAND, IDCANCEL, 0);
-                                   }});
+        steps.insert(steps.end(), {[](HWND) {}, [](HWND) {}, picture});
     nextStep = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 30, runStep);
     app.propertiesStartPage = startPage;
@@ -45,13 +46,9 @@ inline INT_PTR run(int startPage, decltype(steps) script, const char* name = nul
     EXPECT_EQ(kPageUsed, app.propertiesStartPage);
     return result;
 }
-inline void press(HWND frame, int id) {
-    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-}
 inline std::string text(HWND window, int id) {
     char buffer[512] = "";
-    GetDlgItemTextA(window, id, buffer, sizeof buffer);
-    return buffer;
+    return GetDlgItemTextA(window, id, buffer, sizeof buffer), buffer;
 }
 // By the window's own style: the first step may run before the dialog is on screen.
 inline bool shown(HWND window) {

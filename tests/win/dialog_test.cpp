@@ -1,5 +1,4 @@
-// The properties dialog, its pages and its links in the real modal dialog (see dialog_driver.h);
-// the Login and General pages against the local provider service.
+// The properties dialog, its pages and links (dialog_driver.h), against the local provider service.
 #include "base/hyperlink.h"
 #include "base/osprobe.h"
 #include "base/registry.h"
@@ -31,16 +30,14 @@ LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Without a chosen tab it opens on Login. Its two links subclass the page once and are blue, an
-// ordinary static is not; the help link's click and F1 in a field both minimise the dialog and
-// open the help page; a second request brings it back on General. Closing it frees the
-// underline fonts and leaves no link property behind.
+// Without a chosen tab it opens on Login, whose two links subclass it once and are blue; the help
+// link and F1 minimise the dialog and open the help page; a second request brings it back on
+// General. Closing it frees the underline fonts and leaves no link property behind.
 TEST_F(Dialog, OpensOnLoginWithItsLinks) {
     std::vector<HGDIOBJ> fonts;
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
     run(kPageUsed, {[&](HWND frame) {
-            HWND page = shownPage(frame);
-            EXPECT_NE(nullptr, GetDlgItem(page, 1008));
+            HWND page = shownPage(frame);                // Login: the links below are its own
             EXPECT_EQ("\xDC&bernehmen", text(frame, 3)); // Windows-1252
             EXPECT_NE(reinterpret_cast<HANDLE>(hyperlinkParentProc),
                       GetPropA(page, "_Hyperlink_Original_Proc_")); // the page's own, kept once
@@ -76,9 +73,10 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
     EXPECT_EQ(help + "  1;" + help + "  1;", recording::calls);
 }
 
-// A mount that waited for the login runs when the dialog closes with OK, changed or not; the
-// drive opens only after a mount that succeeded; a mount refused again keeps its own retry.
-TEST_F(Dialog, OkFinishesAPendingMountAndAbbrechenNever) {
+// A mount waiting for the login runs on OK, changed or not, and opens the drive only when it
+// succeeded; one refused again keeps its own retry. A page never opened is never applied. Apply
+// stores and disables itself, Abbrechen keeps that; the change stays pending, so OK applies again.
+TEST_F(Dialog, OkApplyAndAbbrechen) {
     // The retry waiting, the button, whether the mount succeeds, what was done.
     for (const auto& [retry, button, mounts, done] :
          {std::tuple{2, IDOK, true, "mountDrive true;openDrive window;"},
@@ -91,22 +89,19 @@ TEST_F(Dialog, OkFinishesAPendingMountAndAbbrechenNever) {
         };
         recording::calls.clear();
         app.retryAfterLogin = retry;
-        EXPECT_EQ(button, run(kPageGeneral, {[b = button](HWND frame) { press(frame, b); }}));
+        EXPECT_EQ(button, run(kPageGeneral, {[r = retry, b = button](HWND frame) {
+                                  r == 1 ? markChanged(shownPage(frame)) : void();
+                                  press(frame, b);
+                              }}));
         EXPECT_EQ(done, recording::calls) << retry << " " << button;
         EXPECT_EQ(mounts ? 0 : 2, app.retryAfterLogin);
     }
-}
-
-// A page never opened is never applied. Apply stores and disables itself, and Abbrechen keeps
-// that; the change stays pending, so OK applies again.
-TEST_F(Dialog, ApplyStoresAndOnlyOpenedPagesAreApplied) {
+    EXPECT_EQ("--", reg::get("SaveCredentials") + reg::get("AutoMount"));
     auto clickAndApply = [](HWND frame) {
         SendDlgItemMessageA(shownPage(frame), 1021, BM_CLICK, 0, 0);
         press(frame, 3);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, 3)));
     };
-    run(kPageGeneral, {[](HWND frame) { markChanged(shownPage(frame)), press(frame, IDOK); }});
-    EXPECT_EQ("--", reg::get("SaveCredentials") + reg::get("AutoMount"));
     run(kPageLogin, {clickAndApply, [](HWND frame) { press(frame, IDCANCEL); }});
     EXPECT_EQ("1", reg::get("SaveCredentials"));
     run(kPageLogin, {clickAndApply, [](HWND frame) {
@@ -116,8 +111,8 @@ TEST_F(Dialog, ApplyStoresAndOnlyOpenedPagesAreApplied) {
     EXPECT_EQ("0", reg::get("SaveCredentials"));
 }
 
-// Types a login, lets the service give answer and presses button; returns the status area
-// (stored note and mark, error and mark) and the fields.
+// Types a login, scripts the answer, presses the button; the status area (stored note and mark,
+// error and mark), then the fields.
 std::string login(HWND frame, const char* password, const char* answer, int button = 3) {
     provider::script({{answer}});
     HWND page = shownPage(frame);
@@ -130,9 +125,8 @@ std::string login(HWND frame, const char* password, const char* answer, int butt
     return state + text(page, 1008) + text(page, 1003);
 }
 
-// From the stored state, a service that cannot be reached is a failure, and so is a refusal;
-// both keep the fields for a correction. A login that succeeds on OK is stored, the fields are
-// emptied and a connected drive is mounted again.
+// Not reached and refused are failures that keep the fields for a correction; a login that
+// succeeds on OK empties them and mounts a connected drive again.
 TEST_F(Dialog, LoginOnThePage) {
     provider::use("http");
     reg::set({{"authApiHost", "127.0.0.1:1"}, {"DAVUser", "kept"}});
@@ -155,8 +149,7 @@ TEST_F(Dialog, LoginOnThePage) {
                       login(frame, "portal", "Name: dav\r\nPassword: p\r\nShare: s\r\n", IDOK));
         }});
     ASSERT_EQ(3u, provider::requests().size());
-    EXPECT_NE(std::string::npos,
-              provider::requests()[2].path.find("username=anna&password=portal"));
+    EXPECT_NE(std::string::npos, provider::requests()[2].path.find("=anna&password=portal&"));
     EXPECT_EQ("shellOpen none http://p/x  5;unmountDrive false;mountDrive false;",
               recording::calls);
 }
@@ -212,10 +205,9 @@ BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 5, version->dwMinorVersion = 1;
 }
 
-// The stored letter C: is offered though in use, with the 22 free ones (Z: is in use). A focus
-// change is no change. Apply writes every box and reconnects under the new letter. Then the
-// Explorer entries go as whole keys, the start box keeps AutoMount's mark, no selection stores
-// no letter, and on XP SSL is not stored.
+// The stored letter C: is offered though in use, with the 22 free ones (Z: is in use); a focus
+// change is no change; Apply writes every box and reconnects under the new letter. Then the
+// Explorer entries go as whole keys, no selection stores no letter, on XP SSL is not stored.
 TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     reg::set("DriveLetter", "C:");
     reg::set("AutoMount", 1);
@@ -235,9 +227,9 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     };
     run(kPageSettings, {[&](HWND frame) {
             HWND page = shownPage(frame);
-            EXPECT_EQ("C: Verschl\xFCsselte Dateitransfers",
-                      text(page, 1033) + " " + text(page, 1043));
-            EXPECT_EQ(23, SendDlgItemMessageA(page, 1033, CB_GETCOUNT, 0, 0));
+            EXPECT_EQ("C: Verschl\xFCsselte Dateitransfers 23",
+                      text(page, 1033) + " " + text(page, 1043) + " " +
+                          std::to_string(SendDlgItemMessageA(page, 1033, CB_GETCOUNT, 0, 0)));
             EXPECT_TRUE(IsDlgButtonChecked(page, 1012) && !enabled(page, 1012) &&
                         enabled(page, 1043));
             SendMessageA(page, WM_COMMAND, MAKEWPARAM(1014, BN_SETFOCUS), 0);

@@ -1,4 +1,4 @@
-// The drive against the test network provider (tests/support/netprovider.cpp) and scripted drives.
+// The drive against the test network provider (demo/netprovider.cpp) and scripted drives.
 #include "core/appstate.h"
 #include "drive/drivewatch.h"
 #include "drive/mount.h"
@@ -55,8 +55,11 @@ class Drive : public testing::Test {
         app = AppState();
         drives.clear();
         done();
-        reg::set({{"DAVHost", "h"}, {"DAVShare", "s"}, {"DAVUser", "u"}, {"DAVPasswd", "p"}});
-        reg::set("DriveLetter", "T:");
+        reg::set({{"DAVHost", "h"},
+                  {"DAVShare", "s"},
+                  {"DAVUser", "u"},
+                  {"DAVPasswd", "p"},
+                  {"DriveLetter", "T:"}});
         reg::set("ForceMethod", 5);
         reg::set("DisableReKeyOnOpen", 1);
     }
@@ -103,7 +106,7 @@ TEST_F(Drive, UnmountAndAutoMount) {
     unmountDrive(true); // SaveCredentials absent: the login is kept
     EXPECT_EQ("p", reg::get("DAVPasswd"));
     // With no letter stored, a failed mapping stores none; a successful one keeps its letter.
-    reg::remove("DriveLetter");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DriveLetter");
     SetEnvironmentVariableA("NIMBARA_NETCODES", "67");
     EXPECT_FALSE(mountDrive(false));
     EXPECT_EQ("-", reg::get("DriveLetter"));
@@ -142,8 +145,8 @@ static BOOL WINAPI nt4(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 4;
 }
 
-// SSL absent: http; characters above 0x7F are widened as they are. Windows NT 4: the folder
-// "NetHood" names, when it has 3 characters at least.
+// SSL absent: http, bytes above 0x7F widened as they are. NT 4: the folder "NetHood" names, if
+// it has 3 characters at least.
 TEST_F(Drive, WebFolderPlace) {
     const std::string place = "\\Nimbara.{0AFACED1-E828-11D1-9187-B532F1E9575D}\\Target.lnk";
     char folder[MAX_PATH];
@@ -158,6 +161,6 @@ TEST_F(Drive, WebFolderPlace) {
     auto real = redirectImport("kernel32.dll", "GetVersionExA", nt4);
     buildWebFolderPlace("s");
     redirectImport("kernel32.dll", "GetVersionExA", real);
-    reg::remove("NetHood", shell);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, shell, "NetHood");
     EXPECT_TRUE(holds("C:\\WINDOWS\\Nethood" + place, "https://h/s"));
 }

@@ -1,5 +1,4 @@
-// The main window procedure, the tray menu, the properties request and the message loop, against
-// real windows and menus; the entry points the window dispatches to are recorded.
+// The main window procedure, tray menu and message loop on real windows; what they call recorded.
 #include "core/appstate.h"
 #include "app/instance.h"
 #include "app/mainwindow.h"
@@ -52,10 +51,16 @@ protected:
     HWND window = nullptr;
 };
 
-// Commands (a notification code in the high word goes to the default procedure, known id or
-// not), tray clicks on the icon and beside it, volume broadcasts and the properties requests,
-// which pick the start page: Login for settings, General for properties. The web-folder
-// methods neither connect nor unmount on quit; disconnecting has no check. 16 is WM_CLOSE.
+// Closes the tray menu once it shows, and records that it did.
+void CALLBACK closeMenu(HWND, UINT, UINT_PTR, DWORD) {
+    HWND popup = FindWindowA("#32768", nullptr);
+    if (popup != nullptr && IsWindowVisible(popup))
+        recording::record("menu"), EndMenu();
+}
+
+// Commands (with a notification code, known or not, to the default procedure), tray clicks (the
+// menu opens on the right button's press), volume broadcasts, the properties requests (Login for
+// settings, General for properties). Web folders neither connect nor unmount on quit; 16: WM_CLOSE.
 TEST_F(MainWindow, MessagesFollowTheMethod) {
     DEV_BROADCAST_HDR volume = {sizeof volume, DBT_DEVTYP_VOLUME, 0};
     const LPARAM header = reinterpret_cast<LPARAM>(&volume);
@@ -77,16 +82,20 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
         {5, false, WM_USER + 101, 1, WM_LBUTTONDBLCLK, "openDrive window;"},
         {5, false, WM_USER + 101, 2, WM_LBUTTONDBLCLK, ""}, // another icon
         {5, false, WM_USER + 101, 1, WM_LBUTTONDOWN, ""},
+        {5, false, WM_USER + 101, 1, WM_RBUTTONUP, ""},
+        {5, false, WM_USER + 101, 1, WM_RBUTTONDOWN, "menu;"},
         {5, false, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, header, "handleVolumeBroadcast arrival;"},
         {5, false, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, header,
          "handleVolumeBroadcast removal;"},
         {5, false, WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, header, ""},
         {5, false, WM_USER + 100, 0, 0, "runPropertiesDialog 1;"},
         {5, false, WM_USER + 102, 0, 0, "runPropertiesDialog 0;"}};
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, closeMenu);
     for (const auto& [method, connected, message, wParam, lParam, done] : cases) {
         reg::set("ForceMethod", method);
         EXPECT_EQ(done, send(message, wParam, lParam, connected)) << message << " " << wParam;
     }
+    KillTimer(nullptr, timer);
     // An open dialog is brought forward on General, whichever request came.
     app.propertiesOpen = true;
     EXPECT_EQ("bringPropertiesForward 0;", send(WM_USER + 100, 0, 0, false));
@@ -97,28 +106,13 @@ BOOL WINAPI failingGetMessage(LPMSG message, HWND, UINT, UINT) {
     return message->message = WM_QUIT, message->wParam = 9, -1;
 }
 
+// When GetMessageA fails there is no WM_QUIT: 0, not what the structure holds.
 TEST_F(MainWindow, MessageLoopEndsWithTheQuitCode) {
-    reg::set("ForceMethod", 2);
-    SendMessageA(window, WM_COMMAND, 4006, 0);
-    EXPECT_EQ(0, runMessageLoop()); // once the window is gone
-    PostQuitMessage(7);
-    EXPECT_EQ(7, runMessageLoop());
-    // When GetMessageA fails there is no WM_QUIT: 0, not what the structure holds.
     auto real = redirectImport("user32.dll", "GetMessageA", &failingGetMessage);
     ASSERT_NE(nullptr, real);
     int code = runMessageLoop();
     redirectImport("user32.dll", "GetMessageA", real);
     EXPECT_EQ(0, code);
-}
-
-bool menuSeen = false;
-
-void CALLBACK closeMenu(HWND, UINT, UINT_PTR, DWORD) {
-    HWND popup = FindWindowA("#32768", nullptr);
-    if (popup != nullptr && IsWindowVisible(popup)) {
-        menuSeen = true;
-        EndMenu();
-    }
 }
 
 // Each item's text and id; the default one marked "*".
@@ -133,18 +127,9 @@ std::string menuItems(HMENU popup) {
     return all;
 }
 
+// The tray menu's texts come out of the resources as Windows-1252 bytes: "Ö" is 0xD6. The
+// web-folder methods have no connect and disconnect.
 TEST_F(MainWindow, TrayMenu) {
-    // The menu opens on the right button's press, not its release.
-    reg::set("ForceMethod", 5);
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, closeMenu);
-    SendMessageA(window, WM_USER + 101, 1, WM_RBUTTONUP);
-    EXPECT_FALSE(menuSeen);
-    SendMessageA(window, WM_USER + 101, 1, WM_RBUTTONDOWN);
-    EXPECT_TRUE(menuSeen);
-    KillTimer(nullptr, timer);
-
-    // Its texts come out of the resources as Windows-1252 bytes: "Ö" is 0xD6. The web-folder
-    // methods have no connect and disconnect.
     for (ConnectionMethod method : {5, 1, 2}) {
         HMENU popup = nullptr, menu = loadTrayMenu(method, &popup);
         EXPECT_EQ(std::string("*&\xD6") + "ffnen=4009|" +
@@ -156,22 +141,22 @@ TEST_F(MainWindow, TrayMenu) {
     }
 }
 
-// At start-up a drive found carrying the share is announced and taken as connected.
+// At start-up a drive found with the share is announced and taken as connected; the exit code is
+// the quit message's.
 TEST_F(MainWindow, StartUpAnnouncesADriveFoundMapped) {
     DestroyWindow(window); // the client registers and makes its own
     UnregisterClassA("QeltoNimbaraWindowsClient", app.instance);
     for (bool found : {false, true}) {
         recording::reset();
         recording::scanFindsShare = found;
-        app.connected = false;
-        PostQuitMessage(0);
-        EXPECT_EQ(0, runClient(app.instance, ""));
+        PostQuitMessage(found ? 7 : 0);
+        EXPECT_EQ(found ? 7 : 0, runClient(app.instance, ""));
         DestroyWindow(app.mainWindow); // left by the quit message, which closed nothing
         UnregisterClassA("QeltoNimbaraWindowsClient", app.instance);
-        EXPECT_EQ(std::string("scanMappedDrives false;") +
-                      (found ? "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;" : ""),
-                  recording::calls);
-        EXPECT_EQ(found, app.connected);
+        EXPECT_EQ(
+            std::string("scanMappedDrives false;") +
+                (found ? "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;connected" : ""),
+            recording::calls + (app.connected ? "connected" : ""));
     }
 }
 

@@ -17,13 +17,14 @@ const char* kInternet = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet 
 const long kAbsent = -1;
 
 void setDword(HKEY root, const char* subKey, const char* name, long v) {
-    v == kAbsent ? reg::remove(name, subKey, root) : reg::set(name, DWORD(v), subKey, root);
+    v == kAbsent ? void(RegDeleteKeyValueA(root, subKey, name))
+                 : reg::set(name, DWORD(v), subKey, root);
 }
 
 // Wine version; ForceMethod, SSL, UseBasicAuth, BasicAuthLevel, DisableBasicOverClearChannel; what
-// the child sees: major.minor, edition, 64-bit, method, remote name. Wine runs 64-bit here, so even
-// the 32-bit child sees AMD64 and no workstation is refined; Wine 8 reports "win7" as a 6.1 server
-// (1009). Under XP Basic is allowed without the level check unless blocked over plain HTTP.
+// the child sees: version, edition, 64-bit (Wine's AMD64: no workstation refined), method, remote
+// name. Wine 8's "win7" is a 6.1 server; XP allows Basic without the level check unless it is
+// blocked over plain HTTP.
 const struct {
     const char* version;
     long forceMethod, ssl, useBasicAuth, basicAuthLevel, disableOverClear;

@@ -9,8 +9,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    OSVERSIONINFOA os = {};
-    os.dwOSVersionInfoSize = sizeof os;
+    OSVERSIONINFOA os = {sizeof os, 0, 0, 0, 0, ""};
     GetVersionExA(&os);
     OsProbe probe;
     FILE* out = argc == 2 ? fopen(argv[1], "w") : nullptr;

@@ -1,5 +1,4 @@
-// Recording link-time stand-ins of the effects: notifications, the internet check, pauses and
-// the shell hand-over (see recording.h).
+// Recording stand-ins of notifications, the internet check, pauses and the shell hand-over.
 #include "recording.h"
 
 #include "core/appstate.h"

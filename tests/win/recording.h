@@ -10,15 +10,16 @@ namespace recording {
 inline std::string calls;
 inline bool scanFindsShare = false;
 inline bool online = true; // what the internet check answers
-// What mountDrive does beside recording, and its answer; none: it answers false.
+// What mountDrive does beside recording, and its answer; what unmountDrive does beside it.
 inline std::function<bool(bool openAfter)> mount;
-inline std::function<void()> unmount; // what unmountDrive does beside recording
+inline std::function<void()> unmount;
 
 inline void record(const std::string& call) {
     calls += call + ";";
 }
 inline void reset() {
-    calls.clear(), scanFindsShare = false, online = true, mount = nullptr, unmount = nullptr;
+    calls.clear(), scanFindsShare = false, online = true;
+    mount = [](bool) { return false; }, unmount = [] {};
 }
 
 } // namespace recording

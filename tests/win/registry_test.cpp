@@ -8,9 +8,8 @@
 
 namespace {
 
-// A value of the wrong type reads as absent: the caller's default applies. A DWORD shorter than
-// four bytes is zero-filled, never read beyond the buffer; a string stored by another program
-// without its terminating NUL is read up to its end.
+// A value of the wrong type reads as absent; a DWORD shorter than four bytes is zero-filled; a
+// string another program stored without its terminating NUL is read up to its end.
 TEST(Registry, ReadsByType) {
     reg::set("DriveLetter", 7);
     reg::set("SaveCredentials", "0");
@@ -31,13 +30,12 @@ TEST(Registry, ReadsByType) {
     EXPECT_EQ(0x1234u, small);
 }
 
+// Nothing stored: no letter differs and credentials are saved; then as stored.
 TEST(Registry, DriveLetterAndSaveCredentials) {
-    EXPECT_FALSE(driveLetterDiffers("X:")); // nothing stored
-    EXPECT_TRUE(saveCredentialsEnabled());
+    EXPECT_TRUE(!driveLetterDiffers("X:") && saveCredentialsEnabled());
     storeDriveLetter("T:");
     EXPECT_EQ(std::string("1:T:\0", 5), reg::raw("DriveLetter"));
-    EXPECT_FALSE(driveLetterDiffers("T:"));
-    EXPECT_TRUE(driveLetterDiffers("t:"));
+    EXPECT_TRUE(!driveLetterDiffers("T:") && driveLetterDiffers("t:"));
     for (DWORD v : {0u, 2u, 1u}) {
         reg::set("SaveCredentials", v);
         EXPECT_EQ(v == 1, saveCredentialsEnabled()) << v;

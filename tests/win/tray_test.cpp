@@ -1,5 +1,4 @@
-// The tray icon and the internet check with the real notifications, watched through this
-// program's own imports of Shell_NotifyIconA, InternetGetConnectedState and MessageBoxA.
+// The tray icon, the notifications and the internet check, watched through this program's imports.
 #include "core/appstate.h"
 #include "core/connectivity.h"
 #include "core/notify.h"
@@ -9,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -66,14 +66,12 @@ protected:
     }
 };
 
-// The start icon, the two states' pictures, tooltips and balloons (a text beyond 255 characters
-// cut, not dropped), one status icon at a time, released once the shell holds the next; the size
-// is 488 bytes in the 32-bit layout, 504 with 64-bit handles.
+// The two states' pictures, tooltips and balloons (a text beyond 255 characters cut, not dropped);
+// each status icon released once the shell holds the next; 488 bytes, 504 with 64-bit handles.
 TEST_F(Tray, PictureTooltipAndBalloonFollowTheLastStatus) {
     HICON icons[] = {loadTrayIcon(108), loadTrayIcon(112)};
     connected = iconPixels(icons[0]), notConnected = iconPixels(icons[1]);
-    DestroyIcon(icons[0]);
-    DestroyIcon(icons[1]);
+    DestroyIcon(icons[0]), DestroyIcon(icons[1]);
     ASSERT_NE(connected, notConnected);
     addTrayIcon();
     showStatus(1, "Ihre Nimbara\r\nist verbunden.", true);
@@ -113,10 +111,8 @@ TEST(InternetCheck, OfflineSystemGetsTheOfflineMessage) {
     auto realState = redirectImport("wininet.dll", "InternetGetConnectedState", &reportState);
     auto realBox = redirectImport("user32.dll", "MessageBoxA", &recordBox);
     ASSERT_TRUE(realState && realBox);
-    reportedFlags = 0x20;
-    EXPECT_FALSE(internetAvailable());
-    reportedFlags = 0x20 | 0x01;
-    EXPECT_TRUE(internetAvailable());
+    for (auto [flags, online] : {std::pair{0x20u, false}, {0x21u, true}})
+        EXPECT_EQ(online, (reportedFlags = flags, internetAvailable())) << flags;
     redirectImport("wininet.dll", "InternetGetConnectedState", realState);
     redirectImport("user32.dll", "MessageBoxA", realBox);
     EXPECT_EQ("Nimbara: offline 0;", boxes);

@@ -1,5 +1,4 @@
-// The Update page in the real dialog against the local provider service: its controls, its states
-// with the search and the link, a screenshot, and updates that must stop before the restart.
+// The Update page in the real dialog against the local provider service, short of the restart.
 #include "deployment.h"
 #include "dialog_driver.h"
 #include "iat.h"
@@ -28,24 +27,19 @@ std::string state(HWND page) {
     return s + "|" + std::to_string(SendDlgItemMessageA(page, 1038, PBM_GETPOS, 0, 0));
 }
 
+// The install makes the new program with CREATE_NEW.
 decltype(&CreateFileA) realCreate = nullptr;
-bool refuseNewFiles = false; // the install makes the new program with CREATE_NEW
-HANDLE WINAPI createUnlessRefused(const char* name, DWORD access, DWORD share,
-                                  SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags,
-                                  HANDLE model) {
-    if (refuseNewFiles && how == CREATE_NEW)
-        return INVALID_HANDLE_VALUE;
-    return realCreate(name, access, share, security, how, flags, model);
+HANDLE WINAPI refuseNewFiles(const char* name, DWORD access, DWORD share,
+                             SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags, HANDLE model) {
+    return how == CREATE_NEW ? INVALID_HANDLE_VALUE
+                             : realCreate(name, access, share, security, how, flags, model);
 }
 
-// Nothing announced; the search finds the installed version, then a newer one, whose location
-// (no web address) is refused and whose lower-case checksum never matches; a new program that
-// cannot be written in place leaves the previous one there and starts nothing; the size "0" stops
-// nothing; the link opens only a web page the service names, else the change log. InstallDir
-// counts only when it names a folder.
+// The search finds the installed version, then a newer one: its location (no web address) is
+// refused, its lower-case checksum never matches, a new program not written in place leaves the
+// old one there and starts nothing; size "0" stops nothing. The link opens only a web page the
+// service names, else the change log. InstallDir counts only when it names a folder.
 TEST_F(Dialog, UpdatePage) {
-    if (realCreate == nullptr)
-        realCreate = redirectImport("kernel32.dll", "CreateFileA", &createUnlessRefused);
     const std::string dir = std::string(getenv("TEMP")) + "\\update-test",
                       host = provider::host("http");
     CreateDirectoryA(dir.c_str(), nullptr);
@@ -76,9 +70,9 @@ TEST_F(Dialog, UpdatePage) {
              EXPECT_EQ(checked, state(page));
              EXPECT_TRUE(fileExists((dir + "\\Nimbara.bak").c_str())); // nothing installed
              app.updateInfo.checksum = "352441C2";
-             refuseNewFiles = true;
+             realCreate = redirectImport("kernel32.dll", "CreateFileA", &refuseNewFiles);
              press(page, 1036);
-             refuseNewFiles = false;
+             redirectImport("kernel32.dll", "CreateFileA", realCreate);
              EXPECT_EQ(checked, state(page));
          },
          [](HWND frame) { // painted by now
