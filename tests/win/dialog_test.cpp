@@ -30,9 +30,9 @@ LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Without a chosen tab it opens on Login, whose two links subclass it once and are blue; the help
-// link and F1 minimise the dialog and open the help page; a second request brings it back on
-// General. Closing it frees the underline fonts and leaves no link property behind.
+// Without a chosen tab it opens on Login, whose two links subclass it once and are blue (a plain
+// static is not); the help link and F1 minimise the dialog and open the help page; a second
+// request brings it back on General. Closing frees the underline fonts and every link property.
 TEST_F(Dialog, OpensOnLoginWithItsLinks) {
     std::vector<HGDIOBJ> fonts;
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
@@ -207,7 +207,8 @@ BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
 
 // The stored letter C: is offered though in use, with the 22 free ones (Z: is in use); a focus
 // change is no change; Apply writes every box and reconnects under the new letter. Then the
-// Explorer entries go as whole keys, no selection stores no letter, on XP SSL is not stored.
+// Explorer entries go as whole keys, the start box keeps AutoMount's mark, no selection stores no
+// letter, on XP SSL is not stored.
 TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     reg::set("DriveLetter", "C:");
     reg::set("AutoMount", 1);

@@ -55,11 +55,8 @@ class Drive : public testing::Test {
         app = AppState();
         drives.clear();
         done();
-        reg::set({{"DAVHost", "h"},
-                  {"DAVShare", "s"},
-                  {"DAVUser", "u"},
-                  {"DAVPasswd", "p"},
-                  {"DriveLetter", "T:"}});
+        reg::set({{"DAVHost", "h"}, {"DAVShare", "s"}, {"DAVUser", "u"}, {"DAVPasswd", "p"}});
+        reg::set("DriveLetter", "T:");
         reg::set("ForceMethod", 5);
         reg::set("DisableReKeyOnOpen", 1);
     }

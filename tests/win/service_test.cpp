@@ -99,7 +99,7 @@ TEST_F(Service, CompleteAnswersStored) {
 // a newer version to offer, neither the running one nor the one the user chose to skip.
 TEST_F(Service, RedirectAndUpdateOffer) {
     reg::set("UpdateIgnoreVersion", "2.0.0");
-    auto outcome = [this](const std::string& body) {
+    auto outcome = [](const std::string& body) {
         provider::script({{login("409") + body}});
         AuthOutcome o = authenticate("anna", "portal");
         return std::to_string(static_cast<int>(o.result)) + o.redirectPage + " " +
