@@ -1,8 +1,8 @@
-// The fixture of the end-to-end tests: starts the real Nimbara.exe as a user or the system would,
-// reads and writes its settings, and leaves no instance behind.
+// The end-to-end fixture: starts the real Nimbara.exe as a user or the system would, leaves none.
 #pragma once
 
 #include "control.h"
+#include "registry_access.h"
 
 #include <gtest/gtest.h>
 
@@ -13,20 +13,6 @@ namespace e2e {
 
 constexpr DWORD kTimeout = 60000;
 
-inline std::string productValue(const char* name) {
-    char buffer[256] = "";
-    DWORD size = sizeof buffer - 1;
-    if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", name, RRF_RT_ANY, nullptr,
-                     buffer, &size) != ERROR_SUCCESS)
-        return "<absent>";
-    return std::string(buffer, size);
-}
-
-inline void setProductValue(const char* name, DWORD type, const std::string& bytes) {
-    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", name, type, bytes.data(),
-                    static_cast<DWORD>(bytes.size()));
-}
-
 class Client : public testing::Test {
 protected:
     void SetUp() override {
@@ -35,10 +21,8 @@ protected:
     }
     void TearDown() override {
         stopLeftovers();
-        for (HANDLE process : processes) {
-            TerminateProcess(process, 99);
-            CloseHandle(process);
-        }
+        for (HANDLE process : processes)
+            TerminateProcess(process, 99), CloseHandle(process);
     }
 
     static void stopLeftovers() {
@@ -51,13 +35,14 @@ protected:
         CloseHandle(process);
     }
 
-    HANDLE run(const std::string& arguments) {
-        processes.push_back(control::start(arguments));
+    HANDLE run(const std::string& arguments, const std::string& program = control::clientPath()) {
+        processes.push_back(control::start(arguments, program));
         EXPECT_NE(nullptr, processes.back()) << "could not start with " << arguments;
         return processes.back();
     }
-    HANDLE startInstance(const std::string& arguments) {
-        HANDLE process = run(arguments);
+    HANDLE startInstance(const std::string& arguments,
+                         const std::string& program = control::clientPath()) {
+        HANDLE process = run(arguments, program);
         EXPECT_TRUE(control::waitForClient(kTimeout, GetProcessId(process))) << arguments;
         return process;
     }

@@ -1,6 +1,5 @@
-// End-to-end: the self-update of the real Nimbara.exe, run from a copy in a scratch folder that
-// InstallDir names, against the local provider service, which announces versions and serves a
-// second build of the program (Nimbara_next.exe, another version number).
+// End-to-end: the self-update of a copy of Nimbara.exe in the folder InstallDir names; the local
+// provider service announces versions and serves Nimbara_next.exe (another version number).
 #include "base/crc32.h"
 #include "client_fixture.h"
 #include "provider_client.h"
@@ -23,7 +22,7 @@ std::string checksum(const std::string& path, long* size = nullptr) {
 }
 
 // The client's dialog of that title once it is there; with a control id, the properties dialog's
-// one page (the one it opened on) once that control is there and enabled.
+// page it opened on, once that control is enabled.
 HWND waitForDialog(const char* title, int control = 0) {
     HWND found = nullptr;
     for (DWORD start = GetTickCount(); !found && GetTickCount() - start < kTimeout; Sleep(50)) {
@@ -37,10 +36,9 @@ HWND waitForDialog(const char* title, int control = 0) {
 // A skipped version opens the dialog no more; the next one is installed over a stale backup: the
 // running program becomes the backup, the new one starts with /replace, the old instance ends.
 TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    const std::string built = control::clientPath(), folder = temp + std::string("update-e2e");
-    const std::string next = built.substr(0, built.size() - 4) + "_next.exe";
+    const std::string built = control::clientPath(),
+                      folder = getenv("TEMP") + std::string("\\update-e2e"),
+                      next = built.substr(0, built.size() - 4) + "_next.exe";
     long size = 0;
     const std::string fields = "Location: http://" + provider::host("http") +
                                "/dl/Nimbara.exe\r\nChecksum: " + checksum(next, &size) +
@@ -48,26 +46,22 @@ TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
     CreateDirectoryA(folder.c_str(), nullptr);
     std::ofstream(folder + "\\Nimbara.bak") << "stale";
     ASSERT_TRUE(CopyFileA(built.c_str(), (folder + "\\Nimbara.exe").c_str(), FALSE));
-    provider::reset();
-    setProductValue("InstallDir", REG_SZ, folder + '\0');
-    setProductValue("authApiProto", REG_SZ, std::string("http", 5));
-    setProductValue("authApiHost", REG_SZ, provider::host("http") + '\0');
-    setProductValue("ForceMethod", REG_DWORD, std::string("\5\0\0\0", 4));
-    provider::script({{fields + "1.0.1\r\n", false, ""}});
-    processes.push_back(control::start("", folder + "\\Nimbara.exe"));
-    HANDLE old = processes.back();
-    ASSERT_TRUE(control::waitForClient(kTimeout, GetProcessId(old)));
+    provider::use("http");
+    reg::set("InstallDir", folder);
+    reg::set("ForceMethod", 5);
+    provider::script({{fields + "1.0.1\r\n"}});
+    HANDLE old = startInstance("", folder + "\\Nimbara.exe");
     HANDLE rekey = run("/rekey");
     HWND page = waitForDialog("Eigenschaften Ihrer Nimbara", 1046);
     ASSERT_NE(nullptr, page); // the Update page, with its choices
     SendDlgItemMessageA(page, 1046, BM_CLICK, 0, 0);
     PostMessageA(page, WM_COMMAND, 1036, 0);
     EXPECT_EQ(0u, control::waitExit(rekey, kTimeout));
-    EXPECT_EQ(std::string("1.0.1", 6), productValue("UpdateIgnoreVersion"));
+    EXPECT_EQ("1.0.1", reg::get("UpdateIgnoreVersion"));
     runToEnd("/rekey"); // ends: no dialog holds the forwarded command
 
     const std::string linuxNext = getenv("NIMBARA_EXE");
-    provider::script({{fields + "1.0.2\r\n", false, ""},
+    provider::script({{fields + "1.0.2\r\n"},
                       {"", false, linuxNext.substr(0, linuxNext.size() - 4) + "_next.exe"}});
     run("/rekey");
     PostMessageA(waitForDialog("Eigenschaften Ihrer Nimbara", 1036), WM_COMMAND, 1036, 0);

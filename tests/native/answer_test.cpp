@@ -45,7 +45,10 @@ TEST(RequestPath, EncodedLoginAndLengthLimits) {
 
 // However the answer is chunked, the lines are the same: runs of LF are one separator, a line
 // of the longest length is kept, a longer one dropped whole, an unfinished one never handed out.
-TEST(LineSplitter, ChunkBordersDoNotChangeTheLines) {
+// A line shorter than two characters ends the work on its chunk: the lines after it in the same
+// chunk are never seen, down to the end of a line the chunk ends in ("Passw|ord"), however many
+// chunks that line takes. The next chunk is read as usual.
+TEST(LineSplitter, ChunkBordersAndShortLines) {
     const std::string longest = "Password: " + std::string(4085, 'p') + "\r";
     const std::string answer =
         "Status: 200\r\nMessage: http://portal.example/a?b=c\r\n\n\nName: u\n" + longest +
@@ -59,12 +62,7 @@ TEST(LineSplitter, ChunkBordersDoNotChangeTheLines) {
         ASSERT_EQ(whole, linesOf(answer, {split, answer.size()})) << "split at " << split;
     EXPECT_EQ(whole, linesOf(answer, {1}));
     EXPECT_EQ(whole, linesOf(answer, {7, 1, 1023}));
-}
 
-// A line shorter than two characters ends the work on its chunk: the lines after it in the same
-// chunk are never seen, down to the end of a line the chunk ends in ("Passw|ord"), however many
-// chunks that line takes. The next chunk is read as usual.
-TEST(LineSplitter, ShortLineEndsItsChunk) {
     EXPECT_EQ(Lines{"Status: 200\r"}, linesOf("Status: 200\r\n\r\nName: x\r\n"));
     EXPECT_EQ(Lines{"Status: 200\r"}, linesOf("Status: 200\r\nx\nName: y\r\n"));
     EXPECT_EQ((Lines{"Status: 200\r", "Name: x\r"}),

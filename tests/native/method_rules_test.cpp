@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 // A DWORD as read; -1 stands for a value that is not there.
 static DwordSetting dword(int64_t v) {
@@ -12,10 +13,8 @@ static DwordSetting dword(int64_t v) {
 }
 
 TEST(MethodRules, SslPreferenceAndBasicAuth) {
-    EXPECT_TRUE(sslPreferredFrom(dword(-1)));
-    EXPECT_TRUE(sslPreferredFrom(dword(1)));
-    EXPECT_FALSE(sslPreferredFrom(dword(0)));
-    EXPECT_FALSE(sslPreferredFrom(dword(2)));
+    for (auto [ssl, preferred] : {std::pair{-1, true}, {1, true}, {0, false}, {2, false}})
+        EXPECT_EQ(preferred, sslPreferredFrom(dword(ssl))) << ssl;
 
     // UseBasicAuth (there, not 0), BasicAuthLevel (2 where it counts and is there),
     // DisableBasicOverClearChannel (0 where there); Basic allowed without and with the level.

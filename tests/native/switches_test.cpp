@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(Switches, WholeLineMatchAndForwardedCommands) {
     EXPECT_EQ(Switch::None, parseSwitch(nullptr).kind);
     EXPECT_EQ(Switch::Replace, parseSwitch("/replace").kind);
@@ -16,18 +18,14 @@ TEST(Switches, WholeLineMatchAndForwardedCommands) {
     }
 
     // The forwarded command; the web-folder methods refuse mounting, unmounting and re-keying.
-    const struct {
-        Switch kind;
-        unsigned command;
-        bool refused;
-    } forwards[] = {
+    const std::tuple<Switch, unsigned, bool> forwards[] = {
         {Switch::None, 4009, 0},    {Switch::Open, 4009, 0},       {Switch::Tray, 0, 0},
         {Switch::Other, 0, 0},      {Switch::Setup, 4010, 0},      {Switch::Stop, 4006, 0},
         {Switch::Replace, 4012, 0}, {Switch::Properties, 4013, 0}, {Switch::Mount, 4004, 1},
         {Switch::Umount, 4007, 1},  {Switch::Rekey, 4011, 1}};
-    for (const auto& f : forwards) {
-        EXPECT_EQ(f.command, forwardedCommand(f.kind, false)) << f.command;
-        EXPECT_EQ(f.refused ? 0 : f.command, forwardedCommand(f.kind, true)) << f.command;
+    for (const auto& [kind, command, refused] : forwards) {
+        EXPECT_EQ(command, forwardedCommand(kind, false)) << command;
+        EXPECT_EQ(refused ? 0 : command, forwardedCommand(kind, true)) << command;
     }
 }
 

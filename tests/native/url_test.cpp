@@ -13,8 +13,9 @@ static std::string split(const std::string& url, bool fits = true) {
            std::to_string(p.port) + " " + p.path;
 }
 
-// Only "https" means port 443; a text that ends where the host would start has no host.
-TEST(SplitUrl, EveryShape) {
+// Only "https" means port 443; a text that ends where the host would start has no host. Each part
+// holds up to kUrlPartSize - 1 characters; one more and the URL does not fit.
+TEST(SplitUrl, EveryShapeAndPartsUpToTheirBufferSize) {
     const char* cases[][2] = {
         {"https://H", "https :@H:443 /"},         {"H:81/x", "http :@H:81 /x"},
         {"http://u@H/", "http :@H:80 /"},         {"https://u:p:q@H:444", "https u:p:q@H:444 /"},
@@ -23,10 +24,7 @@ TEST(SplitUrl, EveryShape) {
         {"HTTPS://H/a:b", "HTTPS :@H:80 /a:b"},   {"http://H:99999999999/p", "http :@H:999999 /p"}};
     for (const auto& c : cases)
         EXPECT_EQ(c[1], split(c[0])) << c[0];
-}
 
-// Each part holds up to kUrlPartSize - 1 characters; one more and the URL does not fit.
-TEST(SplitUrl, PartsUpToTheirBufferSize) {
     const std::string longest(1023, 'x'), longer(1024, 'x');
     EXPECT_EQ(longest + " :@H:80 /", split(longest + "://H/"));
     EXPECT_EQ("http " + longest + ":p@H:80 /", split("http://" + longest + ":p@H/"));

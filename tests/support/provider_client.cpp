@@ -1,6 +1,7 @@
 // Scripting the local provider service and reading its request log from a Windows test. A
 // script is written beside script.json and moved over it, so the service never reads half one.
 #include "provider_client.h"
+#include "registry_access.h"
 
 #include <windows.h>
 
@@ -18,16 +19,6 @@ static std::string statePath(const char* name) {
     return std::string("Z:") + (dir ? dir : "") + "/" + name;
 }
 
-std::string Request::header(const std::string& name) const {
-    for (size_t at = head.find("\r\n"); at != std::string::npos; at = head.find("\r\n", at + 2)) {
-        if (_strnicmp(head.c_str() + at + 2, (name + ":").c_str(), name.size() + 1) == 0) {
-            size_t start = head.find_first_not_of(' ', at + 3 + name.size());
-            return head.substr(start, head.find("\r\n", start) - start);
-        }
-    }
-    return "";
-}
-
 int port(const char* kind) {
     std::ifstream ports(statePath("ports"));
     std::string name;
@@ -38,32 +29,28 @@ int port(const char* kind) {
     return value;
 }
 
-std::string host(const char* kind) {
-    return "127.0.0.1:" + std::to_string(port(kind));
-}
-
-std::string httpsHost() {
-    return host("https");
-}
-
 void script(const std::vector<Answer>& answers) {
-    std::string text = "[";
+    std::string text;
     for (const Answer& a : answers) {
-        text += (text.size() > 1 ? ", {\"hang\": " : "{\"hang\": ") +
-                std::string(a.hang ? "true" : "false") + ", \"hex\": \"";
+        text += (text.empty() ? "[{" : ", {") + std::string(a.hang ? "\"hang\": true, " : "") +
+                (a.file.empty() ? "" : "\"file\": \"" + a.file + "\", ") + "\"hex\": \"";
         for (unsigned char c : a.body)
-            text += "0123456789abcdef"[c >> 4] + std::string(1, "0123456789abcdef"[c & 15]);
-        text += "\"" + (a.file.empty() ? "" : ", \"file\": \"" + a.file + "\"") + "}";
+            text += {"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};
+        text += "\"}";
     }
     std::string target = statePath("script.json"), temporary = target + ".new";
-    std::ofstream(temporary, std::ios::binary) << text << "]";
+    std::ofstream(temporary, std::ios::binary) << (text.empty() ? "[" : text) << "]";
     if (!MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
         ADD_FAILURE() << "cannot write " << target << " (error " << GetLastError() << ")";
 }
 
-void reset() {
+void use(const char* kind) {
     DeleteFileA(statePath("script.json").c_str());
     DeleteFileA(statePath("requests.txt").c_str());
+    for (std::string api : {"authApi", "statApi"}) {
+        reg::set((api + "Proto").c_str(), std::string(kind) == "http" ? "http" : "https");
+        reg::set((api + "Host").c_str(), host(kind));
+    }
 }
 
 std::vector<Request> requests() {
@@ -82,13 +69,6 @@ std::vector<Request> requests() {
         all.push_back(r);
     }
     return all;
-}
-
-std::string fieldAnswer(std::initializer_list<std::pair<const char*, const char*>> fields) {
-    std::string text;
-    for (const auto& field : fields)
-        text += std::string(field.first) + ": " + field.second + "\r\n";
-    return text;
 }
 
 } // namespace provider

@@ -2,9 +2,7 @@
 // answers and the requests it received, all in its state directory on drive Z:.
 #pragma once
 
-#include <initializer_list>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace provider {
@@ -12,26 +10,25 @@ namespace provider {
 struct Request {
     int port = 0;
     std::string method, path; // path: the request target as sent
-    std::string head, body;   // head: the request line and the header lines
-    // The first header of that name, compared without regard to case; "" when there is none.
-    std::string header(const std::string& name) const;
+    std::string head, body;   // head: the request line and the header lines, each with its CRLF
 };
 
 struct Answer {
-    std::string body;  // bytes, sent with status 200
-    bool hang = false; // read the request and never answer
-    std::string file;  // when set: the body is this file's content (a Linux path)
+    std::string body;      // bytes, sent with status 200
+    bool hang = false;     // read the request and never answer
+    std::string file = ""; // when set: the body is this file's content (a Linux path)
 };
 
 // The port of "http", "https" or "untrusted" (a certificate nobody trusts); "127.0.0.1:PORT".
 int port(const char* kind);
-std::string host(const char* kind);
-std::string httpsHost();
+inline std::string host(const char* kind) {
+    return "127.0.0.1:" + std::to_string(port(kind));
+}
 
 void script(const std::vector<Answer>& answers); // the service starts again at the first one
-void reset();                                    // no script (every request gets a 404)
-std::vector<Request> requests();                 // received since the last reset, in order
-// "Name: value\r\n" lines, the service's field answer.
-std::string fieldAnswer(std::initializer_list<std::pair<const char*, const char*>> fields);
+// Forgets the script (every request gets a 404) and the requests, and points the client's
+// authentication and quota calls at the service's port of that kind.
+void use(const char* kind);
+std::vector<Request> requests(); // received since then, in order
 
 } // namespace provider

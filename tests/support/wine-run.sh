@@ -3,8 +3,7 @@
 # display, under a time limit, and leaves no Xvfb of its own behind.
 # usage: wine-run.sh PREFIX PROGRAM.exe [ARGUMENTS...]
 set -u
-here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/../../demo/wine-lib.sh"
+source "$(dirname "$0")/../../demo/wine-lib.sh"
 prefix="$1"
 shift
 nimbara_wine_env "$prefix"
@@ -16,9 +15,8 @@ export NIMBARA_DEMO_DRIVE="${NIMBARA_DEMO_DRIVE:-$(dirname "$prefix")/demo-drive
 mkdir -p "$NIMBARA_SCREENSHOTS"
 nimbara_wine_init
 nimbara_display || exit 1
-# The program's output goes through a file: a Wine process it starts in the background (a
-# desktop for the tray, a service) inherits its output handles, and on CTest's pipe that process
-# would keep CTest waiting long after the test program ended.
+# The output goes through a file: a Wine process started in the background (a desktop for the
+# tray, a service) inherits the output handles, and on CTest's pipe would keep CTest waiting.
 out=$(mktemp "$NIMBARA_STATE/run.XXXXXX")
 status=0
 timeout --kill-after=10 "${NIMBARA_TEST_TIMEOUT:-300}" wine "$@" </dev/null >"$out" 2>&1 || status=$?
@@ -35,8 +33,5 @@ case "$1 $*" in
   ;;
 esac
 rm -f "$out"
-if [ -n "$NIMBARA_PRIVATE_XVFB" ]; then
-  kill "$NIMBARA_PRIVATE_XVFB" 2>/dev/null
-  wait "$NIMBARA_PRIVATE_XVFB" 2>/dev/null
-fi
+[ -z "$NIMBARA_PRIVATE_XVFB" ] || { kill "$NIMBARA_PRIVATE_XVFB"; wait "$NIMBARA_PRIVATE_XVFB"; } 2>/dev/null
 exit $status

@@ -1,5 +1,4 @@
-// main of the Windows test programs: every test starts from a registry without the product's
-// settings or its Run value.
+// main of the Windows test programs: each test starts without the product's settings or Run value.
 #define _WIN32_WINNT 0x0600
 #include <windows.h>
 

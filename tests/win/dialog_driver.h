@@ -1,11 +1,10 @@
-// Drives the real properties dialog in its own modal loop: steps run one per timer tick, with
-// small readers of its controls and a fixture that starts each test from a fresh state.
+// Drives the real properties dialog in its own modal loop, a step per timer tick, and reads it.
 #pragma once
 
 #include "core/appstate.h"
 #include "control.h"
-#include "base/registry.h"
 #include "recording.h"
+#include "registry_access.h"
 #include "ui/properties/frame.h"
 
 #include <gtest/gtest.h>
@@ -24,18 +23,19 @@ inline void CALLBACK runStep(HWND, UINT, UINT_PTR, DWORD) {
     if (app.propertiesWindow != nullptr && nextStep < steps.size())
         steps[nextStep++](app.propertiesWindow);
 }
-// Opens the dialog on startPage and runs the steps, one per tick; returns its result. Given a
-// name, it then pictures the dialog and closes it, after two idle ticks: Wine puts a window's
-// drawing on the screen only once its loop has been idle.
+inline void press(HWND frame, int id) {
+    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+// Opens the dialog on startPage, runs the steps one per tick, returns its result. Given a name, it
+// pictures and closes the dialog after two idle ticks (Wine draws only for an idle loop).
 inline INT_PTR run(int startPage, decltype(steps) script, const char* name = nullptr) {
     steps = std::move(script);
+    auto picture = [name](HWND frame) {
+        EXPECT_TRUE(control::saveScreenshot(std::string("dialog-") + name, frame));
+        press(frame, IDCANCEL);
+    };
     if (name != nullptr)
-        steps.insert(steps.end(), {[](HWND) {}, [](HWND) {},
-                                   [name](HWND frame) {
-                                       EXPECT_TRUE(control::saveScreenshot(
-                                           std::string("dialog-") + name, frame));
-                                       SendMessageA(frame, WM_COMMAND, IDCANCEL, 0);
-                                   }});
+        steps.insert(steps.end(), {[](HWND) {}, [](HWND) {}, picture});
     nextStep = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 30, runStep);
     app.propertiesStartPage = startPage;
@@ -46,13 +46,9 @@ inline INT_PTR run(int startPage, decltype(steps) script, const char* name = nul
     EXPECT_EQ(kPageUsed, app.propertiesStartPage);
     return result;
 }
-inline void press(HWND frame, int id) {
-    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-}
 inline std::string text(HWND window, int id) {
     char buffer[512] = "";
-    GetDlgItemTextA(window, id, buffer, sizeof buffer);
-    return buffer;
+    return GetDlgItemTextA(window, id, buffer, sizeof buffer), buffer;
 }
 // By the window's own style: the first step may run before the dialog is on screen.
 inline bool shown(HWND window) {
@@ -65,24 +61,6 @@ inline HWND shownPage(HWND frame) {
         page = GetWindow(page, GW_HWNDNEXT);
     return page;
 }
-inline DWORD saveCredentials() {
-    DWORD value = 99; // absent
-    readDwordValue(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", "SaveCredentials", &value);
-    return value;
-}
-inline void setString(const char* name, const std::string& value) {
-    writeStringSetting("Software\\Qelto\\Nimbara", name, value.c_str());
-}
-// A value as text: a string as it is, a DWORD in decimal, "-" when there is none.
-inline std::string setting(const char* name, const std::string& key = "Software\\Qelto\\Nimbara") {
-    RegistryValue value;
-    const char* text = nullptr;
-    DWORD number = 0;
-    if (!RegistryKey(HKEY_CURRENT_USER).read(key.c_str(), name, &value))
-        return "-";
-    return value.getString(&text) ? text : value.getDword(&number) ? std::to_string(number) : "?";
-}
-
 class Dialog : public testing::Test {
 protected:
     void SetUp() override {

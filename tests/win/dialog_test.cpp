@@ -1,159 +1,26 @@
-// The properties dialog, its pages and its links in the real modal dialog, driven by steps a
-// timer runs in the dialog's own loop; the Login and General pages against the local provider
-// service.
-#include "core/appstate.h"
+// The properties dialog, its pages and links (dialog_driver.h), against the local provider service.
 #include "base/hyperlink.h"
 #include "base/osprobe.h"
 #include "base/registry.h"
 #include "deployment.h"
+#include "dialog_driver.h"
 #include "iat.h"
 #include "provider_client.h"
-#include "dialog_driver.h"
-#include "recording.h"
-#include "ui/properties/frame.h"
 #include "ui/properties/infotext.h"
 
 #include <commctrl.h>
-#include <gtest/gtest.h>
 
-#include <functional>
+#include <cstring>
+#include <tuple>
 
 using namespace dialogtest;
 
 namespace {
 
-// Without a chosen tab it opens on Login; a second request brings it back on General.
-TEST_F(Dialog, OpensOnLoginAndComesForwardOnGeneral) {
-    run(kPageUsed, {[](HWND frame) {
-            HWND login = shownPage(frame);
-            EXPECT_NE(nullptr, GetDlgItem(login, 1008));
-            EXPECT_EQ("\xDC&bernehmen", text(frame, 3)); // Windows-1252
-            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, 3)));
-            ShowWindow(frame, SW_MINIMIZE);
-            bringPropertiesForward(kPageGeneral);
-            EXPECT_FALSE(IsIconic(frame) || shown(login));
-            EXPECT_EQ(0, SendDlgItemMessageA(frame, 1024, TCM_GETCURSEL, 0, 0));
-            EXPECT_EQ(nullptr, GetDlgItem(shownPage(frame), 1008));
-            press(frame, IDCANCEL);
-        }});
-}
-
-// A mount that waited for the login runs when the dialog closes with OK, changed or not; the
-// drive opens only after a mount that succeeded; a mount refused again keeps its own retry.
-TEST_F(Dialog, OkFinishesAPendingMountAndAbbrechenNever) {
-    const struct {
-        int retry, button;
-        bool mounts;
-        const char* done;
-    } cases[] = {{2, IDOK, true, "mountDrive true;openDrive window;"},
-                 {1, IDOK, true, "mountDrive false;"},
-                 {2, IDOK, false, "mountDrive true;"},
-                 {2, IDCANCEL, true, ""}};
-    for (const auto& c : cases) {
-        recording::mount = [&c](bool) {
-            app.retryAfterLogin = c.mounts ? 0 : 2; // as a mount refused again leaves it
-            return c.mounts;
-        };
-        recording::calls.clear();
-        app.retryAfterLogin = c.retry;
-        EXPECT_EQ(c.button, run(kPageGeneral, {[&c](HWND frame) { press(frame, c.button); }}));
-        EXPECT_EQ(c.done, recording::joined()) << c.retry << " " << c.button;
-        EXPECT_EQ(c.mounts ? 0 : 2, app.retryAfterLogin);
-    }
-}
-
-// A page never opened is never applied. Apply stores and disables itself; Abbrechen then keeps
-// what it stored. The change stays pending, so OK applies again.
-TEST_F(Dialog, ApplyStoresAndOnlyOpenedPagesAreApplied) {
-    auto clickAndApply = [](HWND frame) {
-        SendDlgItemMessageA(shownPage(frame), 1021, BM_CLICK, 0, 0);
-        press(frame, 3);
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, 3)));
-    };
-    run(kPageGeneral, {[](HWND frame) { markChanged(shownPage(frame)), press(frame, IDOK); }});
-    EXPECT_EQ(99u, saveCredentials());
-    EXPECT_EQ("-", setting("AutoMount"));
-    run(kPageLogin, {clickAndApply, [](HWND frame) { press(frame, IDCANCEL); }});
-    EXPECT_EQ(1u, saveCredentials());
-    run(kPageLogin, {clickAndApply, [](HWND frame) {
-                         writeDwordSetting("Software\\Qelto\\Nimbara", "SaveCredentials", 7);
-                         press(frame, IDOK);
-                     }});
-    EXPECT_EQ(0u, saveCredentials());
-}
-
-// The link's click and F1 in a page's field both minimise the dialog and open the help page.
-TEST_F(Dialog, HelpLinkAndF1OpenTheHelpPage) {
-    run(kPageLogin, {[](HWND frame) {
-            SendDlgItemMessageA(frame, 1031, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-            EXPECT_TRUE(IsIconic(frame));
-            ShowWindow(frame, SW_RESTORE);
-            HELPINFO f1 = {sizeof f1, HELPINFO_WINDOW, 1008, nullptr, 0, {0, 0}};
-            SendDlgItemMessageA(shownPage(frame), 1008, WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
-            EXPECT_TRUE(IsIconic(frame));
-            press(frame, IDCANCEL);
-        }});
-    std::string help =
-        "shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/Hilfe";
-    EXPECT_EQ(help + "  1;" + help + "  1;", recording::joined());
-}
-
-// Types a login, lets the service give answer and presses button; returns the status area
-// (stored note and mark, error and mark) and the fields.
-std::string login(HWND frame, const char* password, const char* answer, int button = 3) {
-    provider::Answer a;
-    a.body = answer;
-    provider::script({a});
-    HWND page = shownPage(frame);
-    SetDlgItemTextA(page, 1008, "anna");
-    SetDlgItemTextA(page, 1003, password);
-    press(frame, button);
-    std::string state;
-    for (int id : {1061, 1064, 1006, 1063})
-        state += shown(GetDlgItem(page, id)) ? "+" : "-";
-    return state + text(page, 1008) + text(page, 1003);
-}
-
-// From the stored state, a service that cannot be reached is a failure, and so is a refusal;
-// both keep the fields for a correction. A login that succeeds on OK is stored, the fields are
-// emptied and a connected drive is mounted again.
-TEST_F(Dialog, LoginOnThePage) {
-    provider::reset();
-    setString("authApiProto", "http");
-    setString("authApiHost", "127.0.0.1:1");
-    setString("DAVUser", "kept");
-    app.connected = true;
-    run(kPageLogin, {[&](HWND frame) {
-            EXPECT_EQ("Loginfehler: Bitte versuchen Sie es erneut.\r\nBitte beachten Sie, dass die "
-                      "Logindaten Ihrer Registrierung auf " NIMBARA_PORTAL_HOST
-                      " ben\xF6tigt werden.",
-                      text(shownPage(frame), 1006));
-            EXPECT_TRUE(shown(GetDlgItem(shownPage(frame), 1061)));
-            EXPECT_EQ("--++annaportal", login(frame, "portal", ""));
-            setString("authApiHost", provider::host("http"));
-            EXPECT_EQ("--++annawrong", login(frame, "wrong", "Status: 200\r\n"));
-            // Sent to a page instead: the dialog makes way, and closing it will mount nothing.
-            app.retryAfterLogin = kRetryMountAndOpen;
-            EXPECT_EQ("--++annap", login(frame, "p", "Status: 409\r\nMessage: http://p/x\r\n"));
-            EXPECT_TRUE(IsIconic(frame) && app.retryAfterLogin == kRetryNothing);
-            ShowWindow(frame, SW_RESTORE);
-            EXPECT_EQ("++--",
-                      login(frame, "portal", "Name: dav\r\nPassword: p\r\nShare: s\r\n", IDOK));
-        }});
-    std::string user;
-    EXPECT_TRUE(readProductString("DAVUser", &user) && user == "dav");
-    ASSERT_EQ(3u, provider::requests().size());
-    EXPECT_NE(std::string::npos,
-              provider::requests()[2].path.find("username=anna&password=portal"));
-    EXPECT_EQ("shellOpen none http://p/x  5;unmountDrive false;mountDrive false;",
-              recording::joined());
-}
-
 // Link properties left on windows at their destruction, counted after each WM_DESTROY.
 int propertiesLeft = 0;
 BOOL CALLBACK countLinkProperty(HWND, LPCSTR name, HANDLE) {
-    propertiesLeft += HIWORD(reinterpret_cast<UINT_PTR>(name)) != 0 &&
-                      std::string(name).compare(0, 11, "_Hyperlink_") == 0;
+    propertiesLeft += HIWORD(reinterpret_cast<UINT_PTR>(name)) && !strncmp(name, "_Hyperlink_", 11);
     return TRUE;
 }
 LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
@@ -163,13 +30,15 @@ LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Two links on the Login page subclass it once and are blue, an ordinary static is not; closing
-// the dialog frees the underline fonts and leaves no link property behind.
-TEST_F(Dialog, LinksAreBlueAndLeaveNothingBehind) {
+// Without a chosen tab it opens on Login, whose two links subclass it once and are blue (a plain
+// static is not); the help link and F1 minimise the dialog and open the help page; a second
+// request brings it back on General. Closing frees the underline fonts and every link property.
+TEST_F(Dialog, OpensOnLoginWithItsLinks) {
     std::vector<HGDIOBJ> fonts;
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
-    run(kPageLogin, {[&](HWND frame) {
-            HWND page = shownPage(frame);
+    run(kPageUsed, {[&](HWND frame) {
+            HWND page = shownPage(frame);                // Login: the links below are its own
+            EXPECT_EQ("\xDC&bernehmen", text(frame, 3)); // Windows-1252
             EXPECT_NE(reinterpret_cast<HANDLE>(hyperlinkParentProc),
                       GetPropA(page, "_Hyperlink_Original_Proc_")); // the page's own, kept once
             HDC dc = GetDC(page);
@@ -183,12 +52,106 @@ TEST_F(Dialog, LinksAreBlueAndLeaveNothingBehind) {
             for (HWND link :
                  {GetDlgItem(page, 1028), GetDlgItem(page, 1030), GetDlgItem(frame, 1031)})
                 fonts.push_back(GetPropA(link, "_Hyperlink_Underline_Font_"));
+            SendDlgItemMessageA(frame, 1031, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+            EXPECT_TRUE(IsIconic(frame));
+            ShowWindow(frame, SW_RESTORE);
+            HELPINFO f1 = {sizeof f1, HELPINFO_WINDOW, 1008, nullptr, 0, {0, 0}};
+            SendDlgItemMessageA(page, 1008, WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
+            EXPECT_TRUE(IsIconic(frame));
+            bringPropertiesForward(kPageGeneral);
+            EXPECT_FALSE(IsIconic(frame) || shown(page));
+            EXPECT_EQ(0, SendDlgItemMessageA(frame, 1024, TCM_GETCURSEL, 0, 0));
+            EXPECT_EQ(nullptr, GetDlgItem(shownPage(frame), 1008));
             press(frame, IDCANCEL);
         }});
     UnhookWindowsHookEx(hook);
     EXPECT_EQ(0, propertiesLeft);
     for (HGDIOBJ font : fonts)
         EXPECT_TRUE(font && GetObjectType(font) == 0); // made, and deleted
+    std::string help =
+        "shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/Hilfe";
+    EXPECT_EQ(help + "  1;" + help + "  1;", recording::calls);
+}
+
+// A mount waiting for the login runs on OK, changed or not, and opens the drive only when it
+// succeeded; one refused again keeps its own retry. A page never opened is never applied. Apply
+// stores and disables itself, Abbrechen keeps that; the change stays pending, so OK applies again.
+TEST_F(Dialog, OkApplyAndAbbrechen) {
+    // The retry waiting, the button, whether the mount succeeds, what was done.
+    for (const auto& [retry, button, mounts, done] :
+         {std::tuple{2, IDOK, true, "mountDrive true;openDrive window;"},
+          {1, IDOK, true, "mountDrive false;"},
+          {2, IDOK, false, "mountDrive true;"},
+          {2, IDCANCEL, true, ""}}) {
+        recording::mount = [mounts = mounts](bool) {
+            app.retryAfterLogin = mounts ? 0 : 2; // as a mount refused again leaves it
+            return mounts;
+        };
+        recording::calls.clear();
+        app.retryAfterLogin = retry;
+        EXPECT_EQ(button, run(kPageGeneral, {[r = retry, b = button](HWND frame) {
+                                  r == 1 ? markChanged(shownPage(frame)) : void();
+                                  press(frame, b);
+                              }}));
+        EXPECT_EQ(done, recording::calls) << retry << " " << button;
+        EXPECT_EQ(mounts ? 0 : 2, app.retryAfterLogin);
+    }
+    EXPECT_EQ("--", reg::get("SaveCredentials") + reg::get("AutoMount"));
+    auto clickAndApply = [](HWND frame) {
+        SendDlgItemMessageA(shownPage(frame), 1021, BM_CLICK, 0, 0);
+        press(frame, 3);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, 3)));
+    };
+    run(kPageLogin, {clickAndApply, [](HWND frame) { press(frame, IDCANCEL); }});
+    EXPECT_EQ("1", reg::get("SaveCredentials"));
+    run(kPageLogin, {clickAndApply, [](HWND frame) {
+                         reg::set("SaveCredentials", 7);
+                         press(frame, IDOK);
+                     }});
+    EXPECT_EQ("0", reg::get("SaveCredentials"));
+}
+
+// Types a login, scripts the answer, presses the button; the status area (stored note and mark,
+// error and mark), then the fields.
+std::string login(HWND frame, const char* password, const char* answer, int button = 3) {
+    provider::script({{answer}});
+    HWND page = shownPage(frame);
+    SetDlgItemTextA(page, 1008, "anna");
+    SetDlgItemTextA(page, 1003, password);
+    press(frame, button);
+    std::string state;
+    for (int id : {1061, 1064, 1006, 1063})
+        state += shown(GetDlgItem(page, id)) ? "+" : "-";
+    return state + text(page, 1008) + text(page, 1003);
+}
+
+// Not reached and refused are failures that keep the fields for a correction; a login that
+// succeeds on OK empties them and mounts a connected drive again.
+TEST_F(Dialog, LoginOnThePage) {
+    provider::use("http");
+    reg::set({{"authApiHost", "127.0.0.1:1"}, {"DAVUser", "kept"}});
+    app.connected = true;
+    run(kPageLogin, {[&](HWND frame) {
+            EXPECT_EQ("Loginfehler: Bitte versuchen Sie es erneut.\r\nBitte beachten Sie, dass die "
+                      "Logindaten Ihrer Registrierung auf " NIMBARA_PORTAL_HOST
+                      " ben\xF6tigt werden.",
+                      text(shownPage(frame), 1006));
+            EXPECT_TRUE(shown(GetDlgItem(shownPage(frame), 1061)));
+            EXPECT_EQ("--++annaportal", login(frame, "portal", ""));
+            reg::set("authApiHost", provider::host("http"));
+            EXPECT_EQ("--++annawrong", login(frame, "wrong", "Status: 200\r\n"));
+            // Sent to a page instead: the dialog makes way, and closing it will mount nothing.
+            app.retryAfterLogin = kRetryMountAndOpen;
+            EXPECT_EQ("--++annap", login(frame, "p", "Status: 409\r\nMessage: http://p/x\r\n"));
+            EXPECT_TRUE(IsIconic(frame) && app.retryAfterLogin == kRetryNothing);
+            ShowWindow(frame, SW_RESTORE);
+            EXPECT_EQ("++--",
+                      login(frame, "portal", "Name: dav\r\nPassword: p\r\nShare: s\r\n", IDOK));
+        }});
+    ASSERT_EQ(3u, provider::requests().size());
+    EXPECT_NE(std::string::npos, provider::requests()[2].path.find("=anna&password=portal&"));
+    EXPECT_EQ("shellOpen none http://p/x  5;unmountDrive false;mountDrive false;",
+              recording::calls);
 }
 
 // What the General page sets up: the picture shown, then the type, the figures ("~" when
@@ -201,25 +164,20 @@ std::string general(HWND page) {
            std::to_string(SendDlgItemMessageA(page, 1082, PBM_GETRANGE, FALSE, 0));
 }
 
-// Not connected, and a service that cannot be reached; a refresh with both; the squares'
-// brushes.
+// Not connected, and a service that cannot be reached; a refresh with both; the squares' brushes.
 TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
-    setString("statApiProto", "http");
-    setString("statApiHost", "127.0.0.1:1");
-    setString("DAVUser", "dav");
-    setString("DAVPasswd", "pw");
+    reg::set({{"statApiProto", "http"}, {"statApiHost", "127.0.0.1:1"}});
+    reg::set({{"DAVUser", "dav"}, {"DAVPasswd", "pw"}});
     run(kPageGeneral, {[&](HWND frame) {
             HWND page = shownPage(frame);
             EXPECT_EQ("not connected|Nichtverbundenes Netzlaufwerk|~|unbekannt|~|unbekannt|~|"
                       "unbekannt|Laufwerk T:||0/100",
                       general(page));
-            setString("statApiHost", provider::host("http"));
-            setString("DriveLetter", "X:");
+            reg::set({{"statApiHost", provider::host("http")}, {"DriveLetter", "X:"}});
             provider::script(
                 {{"Status: 200\r\nQuota-Used-Bytes: 5\r\nQuota-Total-Bytes: 10\r\n"
                   "Quota-Available-Bytes: 5\r\nQuota-Used-Pretty: 5 B\r\nQuota-Available-"
-                  "Pretty: 5 B\r\nQuota-Total-Pretty: 10 B\r\nPackage-Name: S\r\n",
-                  false, ""}});
+                  "Pretty: 5 B\r\nQuota-Total-Pretty: 10 B\r\nPackage-Name: S\r\n"}});
             app.connected = true;
             press(page, 1035);
             EXPECT_EQ("connected|Netzlaufwerk|5|5 B|5|5 B|10|10 B|Laufwerk X:|S|50/100",
@@ -247,21 +205,21 @@ BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 5, version->dwMinorVersion = 1;
 }
 
-// The stored letter C: is offered though in use, with the 22 free ones (Z: is in use). A focus
-// change is no change. Apply writes every box and reconnects under the new letter. Then the
-// Explorer entries go as whole keys, the start box keeps AutoMount's mark, no selection stores
-// no letter, and on XP SSL is not stored.
+// The stored letter C: is offered though in use, with the 22 free ones (Z: is in use); a focus
+// change is no change; Apply writes every box and reconnects under the new letter. Then the
+// Explorer entries go as whole keys, the start box keeps AutoMount's mark, no selection stores no
+// letter, on XP SSL is not stored.
 TEST_F(Dialog, SettingsPageAppliesItsChoices) {
-    setString("DriveLetter", "C:");
-    writeDwordSetting("Software\\Qelto\\Nimbara", "AutoMount", 1);
-    recording::unmount = [] { recording::record(setting("DriveLetter")); };
-    recording::mount = [](bool) { return recording::record(setting("DriveLetter")), true; };
+    reg::set("DriveLetter", "C:");
+    reg::set("AutoMount", 1);
+    recording::unmount = [] { recording::record(reg::get("DriveLetter")); };
+    recording::mount = [](bool) { return recording::record(reg::get("DriveLetter")), true; };
     app.connected = true;
     auto stored = [] { // the entries' titles, and what is below them
-        std::string all = setting("AutoMount") + setting("MyComputerIcon") +
-                          setting("DesktopIcon") + setting("SSL") + setting("DriveLetter");
+        std::string all = reg::get("AutoMount") + reg::get("MyComputerIcon") +
+                          reg::get("DesktopIcon") + reg::get("SSL") + reg::get("DriveLetter");
         for (const std::string& key : {nameSpace("MyComputer"), nameSpace("Desktop")})
-            all += " " + setting("", key) + setting("", key + "\\Below");
+            all += " " + reg::get("", key.c_str()) + reg::get("", (key + "\\Below").c_str());
         return all;
     };
     auto click = [](HWND page) {
@@ -270,9 +228,9 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     };
     run(kPageSettings, {[&](HWND frame) {
             HWND page = shownPage(frame);
-            EXPECT_EQ("C: Verschl\xFCsselte Dateitransfers",
-                      text(page, 1033) + " " + text(page, 1043));
-            EXPECT_EQ(23, SendDlgItemMessageA(page, 1033, CB_GETCOUNT, 0, 0));
+            EXPECT_EQ("C: Verschl\xFCsselte Dateitransfers 23",
+                      text(page, 1033) + " " + text(page, 1043) + " " +
+                          std::to_string(SendDlgItemMessageA(page, 1033, CB_GETCOUNT, 0, 0)));
             EXPECT_TRUE(IsDlgButtonChecked(page, 1012) && !enabled(page, 1012) &&
                         enabled(page, 1043));
             SendMessageA(page, WM_COMMAND, MAKEWPARAM(1014, BN_SETFOCUS), 0);
@@ -282,10 +240,10 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
             SendDlgItemMessageA(page, 1033, CB_SELECTSTRING, -1, reinterpret_cast<LPARAM>("D:"));
             SendMessageA(page, WM_COMMAND, MAKEWPARAM(1033, CBN_SELCHANGE), 0);
             press(frame, 3);
-            EXPECT_EQ("unmountDrive false;C:;mountDrive false;D:;", recording::joined());
+            EXPECT_EQ("unmountDrive false;C:;mountDrive false;D:;", recording::calls);
             EXPECT_EQ("1110D: Nimbara- Nimbara-", stored());
             for (const char* folder : {"MyComputer", "Desktop"})
-                writeStringSetting((nameSpace(folder) + "\\Below").c_str(), "", "x");
+                reg::set("", "x", (nameSpace(folder) + "\\Below").c_str());
             click(page);
             SendDlgItemMessageA(page, 1043, BM_CLICK, 0, 0);
             SendDlgItemMessageA(page, 1033, CB_SETCURSEL, -1, 0);
@@ -306,7 +264,7 @@ BOOL WINAPI notAdministrators(PSID a, PSID b) {
 
 // The read-only text from this system's facts, for Wine's administrator and for another user.
 TEST_F(Dialog, InfoPageShowsTheRuntimeText) {
-    writeDwordSetting("Software\\Qelto\\Nimbara", "ForceMethod", 4);
+    reg::set("ForceMethod", 4);
     OsProbe p;
     RuntimeFacts facts = {4, p.majorVersion(), p.minorVersion(), p.buildNumber(), 0, true, true, 4};
     facts.editionCode = p.editionCode(), facts.is32Bit = p.is32Bit();

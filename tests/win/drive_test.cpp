@@ -1,6 +1,5 @@
-// The drive against the test network provider (tests/support/netprovider.cpp) and scripted drives.
+// The drive against the test network provider (demo/netprovider.cpp) and scripted drives.
 #include "core/appstate.h"
-#include "base/registry.h"
 #include "drive/drivewatch.h"
 #include "drive/mount.h"
 #include "drive/open.h"
@@ -8,6 +7,7 @@
 #include "iat.h"
 #include "provider_client.h"
 #include "recording.h"
+#include "registry_access.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -34,17 +34,10 @@ DWORD connectionName(const char* localName, char* remoteName, DWORD* size) {
     return name.size() < *size ? (strcpy(remoteName, name.c_str()), NO_ERROR) : ERROR_MORE_DATA;
 }
 
-static void set(const char* name, const std::string& text) {
-    writeStringSetting("Software\\Qelto\\Nimbara", name, text.c_str());
-}
-static void set(const char* name, DWORD v) {
-    writeDwordSetting("Software\\Qelto\\Nimbara", name, v);
-}
-
 static std::string done() { // the provider's calls, then the recorded effects; both forgotten
     char calls[4096] = "";
     GetEnvironmentVariableA("NIMBARA_NETLOG", calls, sizeof calls);
-    std::string all = std::string(calls + 1) + "|" + recording::joined();
+    std::string all = std::string(calls + 1) + "|" + recording::calls;
     SetEnvironmentVariableA("NIMBARA_NETLOG", ">"); // a mark and no call yet
     recording::reset();
     return all;
@@ -59,15 +52,13 @@ static const std::string kStart =
 
 class Drive : public testing::Test {
     void SetUp() override {
-        deleteKeyTree("Software\\Qelto\\Nimbara");
         app = AppState();
         drives.clear();
         done();
-        for (const char* name : {"DAVHost", "DAVShare", "DAVUser", "DAVPasswd"})
-            set(name, std::string(1, name[3] + 'a' - 'A')); // h, s, u, p
-        set("DriveLetter", "T:");
-        set("ForceMethod", 5);
-        set("DisableReKeyOnOpen", 1);
+        reg::set({{"DAVHost", "h"}, {"DAVShare", "s"}, {"DAVUser", "u"}, {"DAVPasswd", "p"}});
+        reg::set("DriveLetter", "T:");
+        reg::set("ForceMethod", 5);
+        reg::set("DisableReKeyOnOpen", 1);
     }
 };
 
@@ -90,15 +81,14 @@ TEST_F(Drive, MountRetriesThenGivesUp) {
 
 // Neither a refused login (asked for again) nor a 256-character user name maps or opens.
 TEST_F(Drive, OpenMountsFirstUnlessConnected) {
-    set("DisableReKeyOnOpen", 0);
-    set("authApiProto", "http");
-    set("authApiHost", provider::host("http"));
+    reg::set("DisableReKeyOnOpen", 0);
+    provider::use("http");
     provider::script(std::vector<provider::Answer>(1)); // no login in the answer
     openDrive(nullptr);
-    set("DisableReKeyOnOpen", 1);
-    set("DAVUser", std::string(256, 'u'));
+    reg::set("DisableReKeyOnOpen", 1);
+    reg::set("DAVUser", std::string(256, 'u'));
     openDrive(nullptr);
-    set("DAVUser", "u");
+    reg::set("DAVUser", "u");
     openDrive(nullptr);
     EXPECT_EQ(kUnmount + kUnmount + kUnmount + add("0") + kStart +
                   "showStatus 3 disconnected Der Verbindungsaufbau ist fehlgeschlagen.\r\nBitte "
@@ -111,16 +101,17 @@ TEST_F(Drive, OpenMountsFirstUnlessConnected) {
 
 TEST_F(Drive, UnmountAndAutoMount) {
     unmountDrive(true); // SaveCredentials absent: the login is kept
-    std::string password, letter;
-    EXPECT_TRUE(readProductString("DAVPasswd", &password) && password == "p");
+    EXPECT_EQ("p", reg::get("DAVPasswd"));
     // With no letter stored, a failed mapping stores none; a successful one keeps its letter.
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Qelto\\Nimbara", "DriveLetter");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DriveLetter");
     SetEnvironmentVariableA("NIMBARA_NETCODES", "67");
-    EXPECT_FALSE(mountDrive(false) || readProductString("DriveLetter", &letter));
-    EXPECT_TRUE(mountDrive(false) && readProductString("DriveLetter", &letter) && letter == "T:");
+    EXPECT_FALSE(mountDrive(false));
+    EXPECT_EQ("-", reg::get("DriveLetter"));
+    EXPECT_TRUE(mountDrive(false));
+    EXPECT_EQ("T:", reg::get("DriveLetter"));
     done();
-    set("SaveCredentials", 0);
-    set("AutoMount", 1);
+    reg::set("SaveCredentials", 0);
+    reg::set("AutoMount", 1);
     autoMount();
     EXPECT_EQ("|showStatus 3 disconnected Automatisches Verbinden fehlgeschlagen,\r\nSie haben "
               "keine Logindaten gespeichert.;",
@@ -151,22 +142,22 @@ static BOOL WINAPI nt4(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 4;
 }
 
-// SSL absent: http; characters above 0x7F are widened as they are. Windows NT 4: the folder
-// "NetHood" names, when it has 3 characters at least.
+// SSL absent: http, bytes above 0x7F widened as they are. NT 4: the folder "NetHood" names, if
+// it has 3 characters at least.
 TEST_F(Drive, WebFolderPlace) {
     const std::string place = "\\Nimbara.{0AFACED1-E828-11D1-9187-B532F1E9575D}\\Target.lnk";
     char folder[MAX_PATH];
     SHGetFolderPathA(nullptr, CSIDL_NETHOOD, nullptr, 0, folder);
     buildWebFolderPlace("\xFC");
     EXPECT_TRUE(holds(folder + place, "http://h/\xFC"));
-    set("SSL", 1);
+    reg::set("SSL", 1);
     const char* shell = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-    writeStringSetting(shell, "NetHood", "C:");
+    reg::set("NetHood", "C:", shell);
     CreateDirectoryA("C:\\WINDOWS\\Nethood", nullptr);
     DeleteFileA(("C:\\WINDOWS\\Nethood" + place).c_str());
     auto real = redirectImport("kernel32.dll", "GetVersionExA", nt4);
     buildWebFolderPlace("s");
     redirectImport("kernel32.dll", "GetVersionExA", real);
-    RegistryKey(HKEY_CURRENT_USER).remove(shell, "NetHood");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, shell, "NetHood");
     EXPECT_TRUE(holds("C:\\WINDOWS\\Nethood" + place, "https://h/s"));
 }

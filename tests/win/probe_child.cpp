@@ -1,6 +1,5 @@
-// Child program of the OS probe test: writes to the file named by its argument what Windows
-// reports under the version Wine was told to report to this program, what the probe made of
-// it, the connection method chosen and the remote name the mount would map under it.
+// Child program of the OS probe test: writes to the file its argument names the version Windows
+// reports, what the probe made of it, the connection method and the remote name it maps under.
 #include "base/osprobe.h"
 #include "drive/drive_rules.h"
 #include "core/method.h"
@@ -10,8 +9,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    OSVERSIONINFOA os = {};
-    os.dwOSVersionInfoSize = sizeof os;
+    OSVERSIONINFOA os = {sizeof os, 0, 0, 0, 0, ""};
     GetVersionExA(&os);
     OsProbe probe;
     FILE* out = argc == 2 ? fopen(argv[1], "w") : nullptr;
@@ -20,8 +18,9 @@ int main(int argc, char** argv) {
     ConnectionMethod method = selectConnectionMethod();
     char remote[64] = "";
     formatRemoteName(remote, sizeof remote, method, probe.majorVersion(), "h", "s");
-    fprintf(out, "%lu %lu %lu %lu %lu %lu %lu %d %ld %s\n", os.dwMajorVersion, os.dwMinorVersion,
+    fprintf(out, "%lu.%lu.%lu %lu.%lu.%lu %lu %d %ld%s%s\n", os.dwMajorVersion, os.dwMinorVersion,
             os.dwBuildNumber, probe.majorVersion(), probe.minorVersion(), probe.buildNumber(),
-            probe.editionCode(), probe.is64Bit() ? 1 : 0, static_cast<long>(method), remote);
+            probe.editionCode(), probe.is64Bit() ? 1 : 0, static_cast<long>(method),
+            *remote ? " " : "", remote);
     return fclose(out) == 0 ? 0 : 1;
 }

@@ -1,5 +1,4 @@
-// Recording link-time stand-ins of the effects: notifications, the internet check, pauses and
-// the shell hand-over (see recording.h).
+// Recording stand-ins of notifications, the internet check, pauses and the shell hand-over.
 #include "recording.h"
 
 #include "core/appstate.h"
@@ -7,35 +6,6 @@
 #include "core/notify.h"
 #include "base/pause.h"
 #include "base/shellopen.h"
-
-namespace recording {
-
-std::vector<std::string> calls;
-bool scanFindsShare = false;
-bool online = true;
-std::function<bool(bool)> mount;
-std::function<void()> unmount;
-
-void reset() {
-    calls.clear();
-    scanFindsShare = false;
-    online = true;
-    mount = nullptr;
-    unmount = nullptr;
-}
-
-std::string joined() {
-    std::string all;
-    for (const std::string& call : calls)
-        all += call + ";";
-    return all;
-}
-
-void record(const std::string& call) {
-    calls.push_back(call);
-}
-
-} // namespace recording
 
 using recording::record;
 

@@ -1,23 +1,25 @@
-// Recording versions of the notifications, pauses, shell hand-over, the internet check and of
-// the entry points that the main window dispatches to (recording_drive.cpp, recording_frame.cpp,
-// recording_commands.cpp): each call is appended to one list the tests read.
+// Recording stand-ins of the effects and of the entry points the window, the dialog and the drive
+// call (recording*.cpp): each call is appended to one text the tests read, "call;" for each.
 #pragma once
 
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace recording {
 
-extern std::vector<std::string> calls;
-extern bool scanFindsShare;
-extern bool online; // what the internet check answers
-// What mountDrive does beside recording, and its answer; none: it answers false.
-extern std::function<bool(bool openAfter)> mount;
-extern std::function<void()> unmount; // what unmountDrive does beside recording
+inline std::string calls;
+inline bool scanFindsShare = false;
+inline bool online = true; // what the internet check answers
+// What mountDrive does beside recording, and its answer; what unmountDrive does beside it.
+inline std::function<bool(bool openAfter)> mount;
+inline std::function<void()> unmount;
 
-void reset();
-std::string joined();
-void record(const std::string& call);
+inline void record(const std::string& call) {
+    calls += call + ";";
+}
+inline void reset() {
+    calls.clear(), scanFindsShare = false, online = true;
+    mount = [](bool) { return false; }, unmount = [] {};
+}
 
 } // namespace recording

@@ -1,5 +1,4 @@
-// Recording versions of the drive entry points the main window and the dialog call: mounting,
-// the drive watch and opening.
+// Recording versions of the drive's entry points: mounting, the drive watch and opening.
 #include "recording.h"
 
 #include "drive/drivewatch.h"
@@ -10,13 +9,12 @@ using recording::record;
 
 bool mountDrive(bool openAfter) {
     record(std::string("mountDrive ") + (openAfter ? "true" : "false"));
-    return recording::mount ? recording::mount(openAfter) : false;
+    return recording::mount(openAfter);
 }
 
 void unmountDrive(bool clearCredentials) {
     record(std::string("unmountDrive ") + (clearCredentials ? "true" : "false"));
-    if (recording::unmount)
-        recording::unmount();
+    recording::unmount();
 }
 
 void autoMount() {

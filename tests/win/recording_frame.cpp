@@ -1,5 +1,4 @@
-// Recording versions of what the dialog's owner provides: opening the dialog and bringing it
-// forward (for the main window), following a login refresh and asking for a login (for the drive).
+// Recording versions of what the dialog's owner provides to the main window and the drive.
 #include "recording.h"
 
 #include "drive/frontend.h"

@@ -1,13 +1,11 @@
-// The web-service calls against the local provider service: what it receives, what is stored from
-// its answers, the quota figures, the re-key command, and what the client asks of WinINet and the
-// registry.
+// The web-service calls, the quota and the re-key command against the local provider service.
 #include "app/mainwindow.h"
 #include "core/appstate.h"
 #include "base/httpclient.h"
-#include "base/registry.h"
 #include "iat.h"
 #include "provider_client.h"
 #include "recording.h"
+#include "registry_access.h"
 #include "service/auth.h"
 #include "service/quota.h"
 
@@ -18,19 +16,9 @@
 
 namespace {
 
-std::string stored(const char* name) {
-    std::string text = "<absent>";
-    readProductString(name, &text);
-    return text;
-}
-
-void set(const std::string& name, const std::string& text) {
-    writeStringSetting("Software\\Qelto\\Nimbara", name.c_str(), text.c_str());
-}
-
 std::string login(const char* status = "200", const char* name = "dav-anna") {
-    return provider::fieldAnswer(
-        {{"Status", status}, {"Name", name}, {"Password", "s3cr:et"}, {"Share", "anna"}});
+    return std::string("Status: ") + status + "\r\nName: " + name +
+           "\r\nPassword: s3cr:et\r\nShare: anna\r\n";
 }
 
 class Service : public testing::Test {
@@ -39,163 +27,144 @@ protected:
         app = AppState();
         app.instance = GetModuleHandleA(nullptr);
         recording::reset();
-        provider::reset();
-        useService("http");
-        writeDwordSetting("Software\\Qelto\\Nimbara", "ForceMethod", 5);
-    }
-
-    void useService(const std::string& kind) {
-        for (std::string api : {"authApi", "statApi"}) {
-            set(api + "Proto", kind == "http" ? "http" : "https");
-            set(api + "Host", provider::host(kind.c_str()));
-        }
-    }
-
-    void answer(const std::string& body) { provider::script({{body, false, ""}}); }
-
-    std::string base() { return "http://" + provider::host("http") + "/"; }
-
-    std::string lastPath() {
-        auto all = provider::requests();
-        return all.empty() ? "" : all.back().path;
+        provider::use("http");
+        reg::set("ForceMethod", 5);
+        reg::set({{"DAVUser", "kept"}, {"DAVPasswd", "kept pw"}}); // a stored login
     }
 };
 
 TEST_F(Service, RequestPathKeyAndLength) {
-    answer("Status: 200\r\n");
+    provider::script({{"Status: 200\r\n"}});
     // "ü" is the byte 0xFC in the client's code page and travels unchanged, and so does ",".
     EXPECT_FALSE(authenticate("Anna Müller", "a&b=c?d,e").accepted());
-    std::vector<provider::Request> requests = provider::requests();
-    ASSERT_EQ(1u, requests.size());
+    const provider::Request first = provider::requests().at(0);
     EXPECT_EQ("GET /a/filemanager.webdav.auth?type=REST.2&username=Anna%20M\xFC"
               "ller&password=a%26b%3Dc%3Fd,e&ClientVersion=1.0.0&key=0",
-              requests[0].method + " " + requests[0].path);
-    EXPECT_EQ("Mozilla/5.0 (compatible; Qelto Nimbara)", requests[0].header("user-agent"));
-    // Prefix (27 characters), user name and password beyond 200 are refused with the message
-    // box, and nothing is sent.
+              first.method + " " + first.path);
+    EXPECT_NE(std::string::npos,
+              first.head.find("\r\nUser-Agent: Mozilla/5.0 (compatible; Qelto Nimbara)\r\n"));
+    // Prefix (27), user name and password beyond 200: refused with the message box, nothing sent.
     EXPECT_FALSE(authenticate(std::string(100, 'u'), std::string(74, 'p')).accepted());
-    EXPECT_EQ(1u, provider::requests().size());
-    EXPECT_EQ("showMessage Ein interner Fehler ist aufgetreten.;", recording::joined());
+    EXPECT_EQ("showMessage Ein interner Fehler ist aufgetreten.;", recording::calls);
 
     // The key follows the connection method; prefix and version come from the registry.
-    writeDwordSetting("Software\\Qelto\\Nimbara", "ForceMethod", 1);
-    set("authApiUrl", "/other?");
-    set("authApiVersion", "REST.3");
+    reg::set("ForceMethod", 1);
+    reg::set({{"authApiUrl", "/other?"}, {"authApiVersion", "REST.3"}});
     authenticate("u", "p");
-    EXPECT_EQ("/other?type=REST.3&username=u&password=p&ClientVersion=1.0.0&key=2", lastPath());
+    EXPECT_EQ("/other?type=REST.3&username=u&password=p&ClientVersion=1.0.0&key=2",
+              provider::requests().at(1).path);
 }
 
+// A registry that refuses the value DAVUser when told to, and the names it was asked to write.
+bool refuseUser = false;
+std::string written;
+decltype(&RegSetValueExA) realSetValue;
+LSTATUS WINAPI refuseDavUser(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
+                             DWORD size) {
+    written += std::string(" ") + name;
+    return refuseUser && std::string(name) == "DAVUser"
+               ? ERROR_ACCESS_DENIED
+               : realSetValue(key, name, reserved, type, data, size);
+}
+
+// Over HTTP and HTTPS; as a line list; with a line across the border of the 1024-byte reads. The
+// password is stored only after the user name, so not when that was refused.
 TEST_F(Service, CompleteAnswersStored) {
-    // Over HTTP and HTTPS; as a line list; with a line across the border of the 1024-byte reads.
-    for (auto [kind, version, body, user] :
-         {std::tuple{"http", "REST.2", login("200", "plain"), "plain"},
-          {"https", "REST.2", login("200", "secure"), "secure"},
-          {"http", "REST.1", std::string("OK\r\nlisted\r\ns3cr:et\r\nanna\r\n"), "listed"},
-          {"http", "REST.2", "Padding: " + std::string(990, 'x') + "\r\n" + login(), "dav-anna"}}) {
-        useService(kind);
-        set("authApiVersion", version);
-        provider::reset();
-        answer(body);
-        EXPECT_EQ(AuthResult::Succeeded, authenticate("anna", "portal").result) << user;
-        EXPECT_EQ(user + std::string(" s3cr:et anna"),
-                  stored("DAVUser") + " " + stored("DAVPasswd") + " " + stored("DAVShare"));
+    realSetValue = redirectImport("advapi32.dll", "RegSetValueExA", refuseDavUser);
+    ASSERT_NE(nullptr, realSetValue);
+    const std::string all = " s3cr:et anna| DAVShare DAVUser DAVPasswd";
+    for (auto [kind, version, body, refuse, stored] :
+         {std::tuple{"http", "REST.2", login("200", "plain"), false, "plain" + all},
+          {"https", "REST.2", login("200", "secure"), false, "secure" + all},
+          {"http", "REST.1", std::string("OK\r\nlisted\r\ns3cr:et\r\nanna\r\n"), false,
+           "listed" + all},
+          {"http", "REST.2", "Padding: " + std::string(990, 'x') + "\r\n" + login(), false,
+           "dav-anna" + all},
+          {"http", "REST.2", login(), true, std::string("kept kept pw anna| DAVShare DAVUser")}}) {
+        provider::use(kind);
+        reg::set({{"authApiVersion", version}, {"DAVUser", "kept"}, {"DAVPasswd", "kept pw"}});
+        provider::script({{body}});
+        written.clear();
+        refuseUser = refuse;
+        EXPECT_EQ(AuthResult::Succeeded, authenticate("anna", "portal").result) << stored;
+        EXPECT_EQ(stored, reg::get("DAVUser") + " " + reg::get("DAVPasswd") + " " +
+                              reg::get("DAVShare") + "|" + written);
         ASSERT_EQ(1u, provider::requests().size());
         EXPECT_EQ(provider::port(kind), provider::requests()[0].port);
-        EXPECT_NE(std::string::npos, lastPath().find(std::string("type=") + version + "&"));
     }
+    redirectImport("advapi32.dll", "RegSetValueExA", realSetValue);
 }
 
-// What the answer asks of the caller: a plain "http://" page to send the user to (credentials
-// sent beside it are stored, yet the login counts as failed), and a newer version to offer, which
-// is neither the running one nor the one the user chose to skip.
+// A plain "http://" page to send the user to (credentials beside it stored, the login failed), and
+// a newer version to offer, neither the running one nor the one the user chose to skip.
 TEST_F(Service, RedirectAndUpdateOffer) {
-    set("UpdateIgnoreVersion", "2.0.0");
-    auto outcome = [this](const std::string& body) {
-        answer(login("409") + body);
+    reg::set("UpdateIgnoreVersion", "2.0.0");
+    auto outcome = [](const std::string& body) {
+        provider::script({{login("409") + body}});
         AuthOutcome o = authenticate("anna", "portal");
         return std::to_string(static_cast<int>(o.result)) + o.redirectPage + " " +
-               std::to_string(o.offerUpdate) + app.updateInfo.location;
+               std::to_string(o.offerUpdate) + app.updateInfo.location + " " +
+               app.updateInfo.version;
     };
-    EXPECT_EQ("0http://p/agb?x=1 0", outcome("Message: http://p/agb?x=1\r\n"));
-    EXPECT_EQ("dav-anna", stored("DAVUser"));
-    EXPECT_EQ("1 0", outcome("Message: https://p/agb\r\n"));
-    EXPECT_EQ("1 0", outcome("Version: 1.0.0\r\n"));
-    EXPECT_EQ("1 0", outcome("Version: 2.0.0\r\n"));
-    EXPECT_EQ("1 1http://h/2.0.1.exe",
+    EXPECT_EQ("0http://p/agb?x=1 0 ", outcome("Message: http://p/agb?x=1\r\n"));
+    EXPECT_EQ("dav-anna", reg::get("DAVUser"));
+    EXPECT_EQ("1 0 1.0.0", outcome("Version: 1.0.0\r\n"));
+    EXPECT_EQ("1 0 2.0.0", outcome("Version: 2.0.0\r\n"));
+    EXPECT_EQ("1 1http://h/2.0.1.exe 2.0.1",
               outcome("Version: 2.0.1\r\nLocation: http://h/2.0.1.exe\r\n"));
-    EXPECT_EQ("2.0.1", app.updateInfo.version);
-    EXPECT_EQ("", recording::joined());
+    EXPECT_EQ("", recording::calls);
 }
 
 TEST_F(Service, NotReachedUntrustedOrSilent) {
-    set("DAVUser", "kept");
-    set("authApiHost", "127.0.0.1:1"); // nothing listens there
+    reg::set("authApiHost", "127.0.0.1:1"); // nothing listens there
     EXPECT_EQ(AuthResult::NotReached, authenticateStored().result);
     EXPECT_TRUE(authenticateStored().accepted());
     // A certificate nobody trusts is refused at send.
-    answer(login());
-    useService("untrusted");
+    provider::use("untrusted");
+    provider::script({{login()}});
     EXPECT_EQ(AuthResult::NotReached, authenticateStored().result);
     // A service that never answers: the call gives up after the receive time-out.
-    useService("http");
-    provider::script({{"", true, ""}});
+    provider::use("http");
+    provider::script({{"", true}});
     DWORD start = GetTickCount();
     EXPECT_EQ(AuthResult::NotReached, authenticate("anna", "portal").result);
     EXPECT_GE(GetTickCount() - start, kReceiveTimeoutMs / 2);
     EXPECT_LT(GetTickCount() - start, kReceiveTimeoutMs + kSendTimeoutMs + 20000);
-    EXPECT_EQ("", recording::joined());
+    EXPECT_EQ("", recording::calls);
 }
 
-// The tray's re-key command: fresh credentials with the stored login, and a balloon that says
-// how it went.
+// What the call answers and whether the service did, the figures sent, the bar's position.
+std::string quota() {
+    QuotaFigures figures;
+    std::string all = std::to_string(queryQuotaStored(&figures));
+    all += std::to_string(figures.answered) + "|";
+    for (int item = 0; item < kQuotaItemCount; ++item)
+        all += (figures.sent[item] ? figures.values[item] : "-") + "|";
+    return all + std::to_string(figures.barPosition);
+}
+
+// The re-key command: fresh credentials with the stored login, and a balloon that says how it went.
 TEST_F(Service, RekeyAndOffline) {
     auto rekey = [] { mainWindowProc(nullptr, WM_COMMAND, 4011, 0); };
-    set("DAVUser", "stored-user");
-    set("DAVPasswd", "stored-pw");
-    answer(login());
+    provider::script({{login()}});
     // Offline nothing is sent; the re-key says so.
     recording::online = false;
     EXPECT_FALSE(authenticate("anna", "portal").accepted());
     rekey();
-    QuotaFigures figures;
-    EXPECT_FALSE(queryQuotaStored(&figures));
+    EXPECT_EQ("00|-|-|-|-|-|-|-|0", quota());
     EXPECT_TRUE(provider::requests().empty());
     EXPECT_EQ("showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;"
               "showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;",
-              recording::joined());
+              recording::calls);
     recording::reset(); // online again
     rekey();
-    EXPECT_EQ("dav-anna", stored("DAVUser"));
-    EXPECT_NE(std::string::npos, lastPath().find("username=stored-user&password=stored-pw"));
-    set("authApiHost", "127.0.0.1:1");
+    EXPECT_NE(std::string::npos,
+              provider::requests().at(0).path.find("username=kept&password=kept%20pw"));
+    reg::set("authApiHost", "127.0.0.1:1");
     rekey();
     EXPECT_EQ("showStatus 1 connected Authentifizierungsdaten erfolgreich aktualisiert.;"
               "showStatus 3 connected Konnte die Authentifizierungsdaten nicht aktualisieren.;",
-              recording::joined());
-}
-
-// A registry that refuses the value DAVUser, and the names it was asked to write.
-std::vector<std::string> written;
-decltype(&RegSetValueExA) realSetValue;
-LSTATUS WINAPI refuseDavUser(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
-                             DWORD size) {
-    written.push_back(name);
-    return written.back() == "DAVUser" ? ERROR_ACCESS_DENIED
-                                       : realSetValue(key, name, reserved, type, data, size);
-}
-
-TEST_F(Service, PasswordStoredOnlyAfterUserName) {
-    set("DAVUser", "kept");
-    set("DAVPasswd", "kept-pw");
-    answer(login());
-    written.clear();
-    realSetValue = redirectImport("advapi32.dll", "RegSetValueExA", refuseDavUser);
-    ASSERT_NE(nullptr, realSetValue);
-    authenticate("anna", "portal");
-    redirectImport("advapi32.dll", "RegSetValueExA", realSetValue);
-    EXPECT_EQ((std::vector<std::string>{"DAVShare", "DAVUser"}), written);
-    EXPECT_EQ("kept-pw", stored("DAVPasswd"));
-    EXPECT_EQ("anna", stored("DAVShare"));
+              recording::calls);
 }
 
 // The addresses the client sets its cookies for.
@@ -208,10 +177,9 @@ BOOL WINAPI recordCookie(LPCSTR url, LPCSTR name, LPCSTR value) {
 
 TEST_F(Service, HttpClientGetAndFormPost) {
     HttpClient defaultPort, form;
-    answer("body");
+    const std::string base = "http://" + provider::host("http") + "/";
 
-    // The cookie address carries the port only when it is not the scheme's own. Nothing listens
-    // on port 80, but the cookie is set before the request goes out.
+    // The cookie address has the port only when not the scheme's own (set before the request).
     cookieUrls.clear();
     realSetCookie = redirectImport("wininet.dll", "InternetSetCookieA", recordCookie);
     ASSERT_NE(nullptr, realSetCookie);
@@ -219,20 +187,21 @@ TEST_F(Service, HttpClientGetAndFormPost) {
     defaultPort.addCookie("session", "abc");
     defaultPort.send("/x", Get, nullptr);
     // A form POST: fields joined as they are, with the form content type.
-    ASSERT_TRUE(form.open(base().c_str(), nullptr, nullptr, "test"));
+    ASSERT_TRUE(form.open(base.c_str(), nullptr, nullptr, "test"));
     form.addFormField("a", "1", false);
     form.addFormField("b", "x%20y", false);
     form.addCookie("session", "abc");
     ASSERT_TRUE(form.send("/form?q=1", FormPost, nullptr));
     redirectImport("wininet.dll", "InternetSetCookieA", realSetCookie);
-    char buffer[64];
-    EXPECT_EQ("body", std::string(buffer, form.read(buffer, sizeof buffer)));
-    EXPECT_EQ((std::vector<std::string>{"http://127.0.0.1/x", base() + "form?q=1"}), cookieUrls);
+    EXPECT_EQ((std::vector<std::string>{"http://127.0.0.1/x", base + "form?q=1"}), cookieUrls);
     std::vector<provider::Request> requests = provider::requests();
     ASSERT_EQ(1u, requests.size());
-    EXPECT_EQ("POST /form?q=1 a=1&b=x%20y application/x-www-form-urlencoded session=abc",
-              requests[0].method + " " + requests[0].path + " " + requests[0].body + " " +
-                  requests[0].header("Content-Type") + " " + requests[0].header("Cookie"));
+    EXPECT_EQ("POST /form?q=1 a=1&b=x%20y",
+              requests[0].method + " " + requests[0].path + " " + requests[0].body);
+    for (const char* line :
+         {"Content-Type: application/x-www-form-urlencoded", "Cookie: session=abc"})
+        EXPECT_NE(std::string::npos, requests[0].head.find(std::string("\r\n") + line + "\r\n"))
+            << requests[0].head;
 }
 
 // Whatever is thrown inside a request stays inside HttpClient: open and send report false.
@@ -251,15 +220,16 @@ BOOL WINAPI countClose(HINTERNET handle) {
 
 TEST_F(Service, HttpClientThrowsNothingAndLeavesNothingOpen) {
     Throwing client;
-    EXPECT_FALSE(client.open("http://127.0.0.1/", nullptr, nullptr, "test"));
-    EXPECT_FALSE(client.send("/", Get, nullptr));
+    EXPECT_FALSE(client.open("http://127.0.0.1/", nullptr, nullptr, "test") ||
+                 client.send("/", Get, nullptr));
     // A caller's exception after the request was sent: its three handles close with the client.
-    answer("body");
+    provider::script({{"body"}});
     realClose = redirectImport("wininet.dll", "InternetCloseHandle", countClose);
     ASSERT_NE(nullptr, realClose);
     try {
         HttpClient sent;
-        EXPECT_TRUE(sent.open(base().c_str(), nullptr, nullptr, "test") &&
+        EXPECT_TRUE(sent.open(("http://" + provider::host("http") + "/").c_str(), nullptr, nullptr,
+                              "test") &&
                     sent.send("/", Get, nullptr));
         throw 1;
     } catch (int) {
@@ -269,38 +239,25 @@ TEST_F(Service, HttpClientThrowsNothingAndLeavesNothingOpen) {
 }
 
 TEST_F(Service, Quota) {
-    auto shown = [](const QuotaFigures& figures) { // the figures sent, then the bar's position
-        std::string all;
-        for (int item = 0; item < kQuotaItemCount; ++item)
-            all += (figures.sent[item] ? figures.values[item] : "-") + "|";
-        return all + std::to_string(figures.barPosition);
-    };
-    set("DAVUser", "dav-user");
-    set("DAVPasswd", "dav pw");
-    answer(
-        "Status: 200\r\nQuota-Used-Bytes: 1073741824\r\nQuota-Total-Bytes: 10737418240\r\n"
-        "Quota-Available-Bytes: 9663676416\r\nQuota-Used-Pretty: 1 GB\r\n"
-        "Quota-Total-Pretty: 10 GB\r\nQuota-Available-Pretty: 9 GB\r\nPackage-Name: Nimbara M\r\n");
-    QuotaFigures figures;
-    EXPECT_TRUE(queryQuotaStored(&figures));
-    EXPECT_EQ("/a/filemanager.webdav.stat?type=REST.2&username=dav-user&password=dav%20pw"
+    provider::script(
+        {{"Status: 200\r\nQuota-Used-Bytes: 1073741824\r\nQuota-Total-Bytes: 10737418240\r\n"
+          "Quota-Available-Bytes: 9663676416\r\nQuota-Used-Pretty: 1 GB\r\n"
+          "Quota-Total-Pretty: 10 GB\r\nQuota-Available-Pretty: 9 GB\r\nPackage-Name: Nimbara "
+          "M\r\n"}});
+    EXPECT_EQ("11|1073741824|10737418240|9663676416|1 GB|10 GB|9 GB|Nimbara M|9", quota());
+    EXPECT_EQ("/a/filemanager.webdav.stat?type=REST.2&username=kept&password=kept%20pw"
               "&ClientVersion=1.0.0",
-              lastPath());
-    EXPECT_EQ("1073741824|10737418240|9663676416|1 GB|10 GB|9 GB|Nimbara M|9", shown(figures));
-
-    // No status line: false, though the figures came; not reached: false, nothing answered.
-    answer("Quota-Used-Bytes: 5\r\nQuota-Total-Bytes: 10\r\n");
-    EXPECT_FALSE(queryQuotaStored(&figures));
-    EXPECT_EQ("5|10|-|-|-|-|-|50", shown(figures));
-    EXPECT_TRUE(figures.answered);
-    set("statApiHost", "127.0.0.1:1");
-    EXPECT_FALSE(queryQuotaStored(&figures));
-    EXPECT_FALSE(figures.answered);
+              provider::requests().at(0).path);
+    // No status line: false, though the figures came; not reached: nothing answered.
+    provider::script({{"Quota-Used-Bytes: 5\r\nQuota-Total-Bytes: 10\r\n"}});
+    EXPECT_EQ("01|5|10|-|-|-|-|-|50", quota());
+    reg::set("statApiHost", "127.0.0.1:1");
+    EXPECT_EQ("00|-|-|-|-|-|-|-|0", quota());
     // No stored user name: no request at all.
-    useService("http");
-    set("DAVUser", "");
-    EXPECT_FALSE(queryQuotaStored(&figures));
-    EXPECT_EQ(2u, provider::requests().size());
+    provider::use("http");
+    reg::set("DAVUser", "");
+    EXPECT_EQ("00|-|-|-|-|-|-|-|0", quota());
+    EXPECT_TRUE(provider::requests().empty());
 }
 
 } // namespace

@@ -1,7 +1,5 @@
-// The Update page in the real dialog against the local provider service: its controls, its states
-// with the search and the link, a screenshot, and updates that must stop before the restart.
+// The Update page in the real dialog against the local provider service, short of the restart.
 #include "deployment.h"
-#include "control.h"
 #include "dialog_driver.h"
 #include "iat.h"
 #include "provider_client.h"
@@ -29,38 +27,30 @@ std::string state(HWND page) {
     return s + "|" + std::to_string(SendDlgItemMessageA(page, 1038, PBM_GETPOS, 0, 0));
 }
 
+// The install makes the new program with CREATE_NEW.
 decltype(&CreateFileA) realCreate = nullptr;
-bool refuseNewFiles = false; // the install makes the new program with CREATE_NEW
-HANDLE WINAPI createUnlessRefused(const char* name, DWORD access, DWORD share,
-                                  SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags,
-                                  HANDLE model) {
-    if (refuseNewFiles && how == CREATE_NEW)
-        return INVALID_HANDLE_VALUE;
-    return realCreate(name, access, share, security, how, flags, model);
+HANDLE WINAPI refuseNewFiles(const char* name, DWORD access, DWORD share,
+                             SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags, HANDLE model) {
+    return how == CREATE_NEW ? INVALID_HANDLE_VALUE
+                             : realCreate(name, access, share, security, how, flags, model);
 }
 
-// Nothing announced; the search finds the installed version, the next one a newer version; the
-// link opens only a web page the service names, else the change log. The newer one's location is
-// no web address and is refused; its checksum in lower case never matches; a new program that
-// cannot be written in place leaves the previous one there and starts nothing; the size "0"
-// stops nothing. InstallDir counts only when it names a folder.
+// The search finds the installed version, then a newer one: its location (no web address) is
+// refused, its lower-case checksum never matches, a new program not written in place leaves the
+// old one there and starts nothing; size "0" stops nothing. The link opens only a web page the
+// service names, else the change log. InstallDir counts only when it names a folder.
 TEST_F(Dialog, UpdatePage) {
-    if (realCreate == nullptr)
-        realCreate = redirectImport("kernel32.dll", "CreateFileA", &createUnlessRefused);
     const std::string dir = std::string(getenv("TEMP")) + "\\update-test",
                       host = provider::host("http");
     CreateDirectoryA(dir.c_str(), nullptr);
     std::ofstream(dir + "\\Nimbara.exe") << "old";
     std::ofstream(dir + "\\Nimbara.bak") << "older";
-    setString("InstallDir", dir);
-    setString("authApiProto", "http");
-    setString("authApiHost", host);
-    provider::reset();
-    provider::script({{"Version: 1.0.0\r\n", false, ""},
+    reg::set("InstallDir", dir);
+    provider::use("http");
+    provider::script({{"Version: 1.0.0\r\n"},
                       {"Info-Uri: file:///C:/x\r\nFilesize: 0\r\nChecksum: 352441c2\r\nLocation: " +
-                           host + "/dl/Nimbara.exe\r\nVersion: 1.0.1\r\n",
-                       false, ""},
-                      {"abc", false, ""}});
+                       host + "/dl/Nimbara.exe\r\nVersion: 1.0.1\r\n"},
+                      {"abc"}});
     run(kPageUpdate,
         {[&](HWND frame) {
              HWND page = shownPage(frame);
@@ -80,9 +70,9 @@ TEST_F(Dialog, UpdatePage) {
              EXPECT_EQ(checked, state(page));
              EXPECT_TRUE(fileExists((dir + "\\Nimbara.bak").c_str())); // nothing installed
              app.updateInfo.checksum = "352441C2";
-             refuseNewFiles = true;
+             realCreate = redirectImport("kernel32.dll", "CreateFileA", &refuseNewFiles);
              press(page, 1036);
-             refuseNewFiles = false;
+             redirectImport("kernel32.dll", "CreateFileA", realCreate);
              EXPECT_EQ(checked, state(page));
          },
          [](HWND frame) { // painted by now
@@ -94,14 +84,14 @@ TEST_F(Dialog, UpdatePage) {
          }});
     EXPECT_EQ("shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/ChangeLog  1;"
               "shellOpen window http://h/neu  1;",
-              recording::joined()); // and nothing started
+              recording::calls); // and nothing started
     std::string content;
     std::ifstream(dir + "\\Nimbara.exe") >> content;
     EXPECT_TRUE(content == "old" && !fileExists((dir + "\\Nimbara.bak").c_str())); // moved back
     EXPECT_EQ("/dl/Nimbara.exe", provider::requests().at(3).path);
     char own[kUpdatePathSize], folder[kUpdatePathSize];
     *strrchr((GetModuleFileNameA(nullptr, own, sizeof own), own), '\\') = '\0';
-    setString("InstallDir", dir + "\\Nimbara.exe");
+    reg::set("InstallDir", dir + "\\Nimbara.exe");
     EXPECT_TRUE(installFolder(folder) && std::string(own) == folder);
 }
 
