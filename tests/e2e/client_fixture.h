@@ -3,6 +3,7 @@
 
 #include "control.h"
 #include "registry_access.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ protected:
 
     static void stopLeftovers() {
         DWORD id = control::clientProcessId();
-        if (id == 0 || (control::sendCommand(4006) && control::waitForNoClient(20000)))
+        if (id == 0 || (control::sendCommand(IDM_QUIT) && control::waitForNoClient(20000)))
             return;
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
         TerminateProcess(process, 99);

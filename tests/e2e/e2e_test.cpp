@@ -1,6 +1,7 @@
 // End-to-end: the real Nimbara.exe under Wine, started with its switches and driven from outside.
 #include "client_fixture.h"
 #include "provider_client.h"
+#include "res/resource.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -65,7 +66,8 @@ TEST_F(Client, ConnectAsksForTheLoginThenMapsAndOpens) {
     Sleep(500); // painted
     control::saveScreenshot("connect-1-login");
     ASSERT_TRUE(opened);
-    EXPECT_TRUE(IsWindowVisible(control::findControl(control::findProperties(), 1008))); // Login
+    EXPECT_TRUE(
+        IsWindowVisible(control::findControl(control::findProperties(), IDC_LOGIN_NAME))); // Login
     ASSERT_TRUE(control::enterLogin("portal-user", "portal-pw"));
 
     bool shown = waitForWindowTitled("T:");
@@ -79,7 +81,7 @@ TEST_F(Client, ConnectAsksForTheLoginThenMapsAndOpens) {
     ASSERT_EQ(3u, requests.size()); // then the portal login and the refresh before the mapping
     EXPECT_TRUE(requests[1].path.find("name=portal-user&") != std::string::npos &&
                 requests[2].path.find("name=dav-user&") != std::string::npos);
-    ASSERT_TRUE(control::sendCommand(4006)); // "&Beenden" disconnects
+    ASSERT_TRUE(control::sendCommand(IDM_QUIT)); // "&Beenden" disconnects
     EXPECT_TRUE(control::waitForNoClient(kTimeout));
     EXPECT_NE(std::string::npos, readFile(netlog).find("cancel T:")) << readFile(netlog);
 }

@@ -3,6 +3,7 @@
 #include "base/crc32.h"
 #include "client_fixture.h"
 #include "provider_client.h"
+#include "res/resource.h"
 
 #include <fstream>
 
@@ -52,10 +53,10 @@ TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
     provider::script({{fields + "1.0.1\r\n"}});
     HANDLE old = startInstance("", folder + "\\Nimbara.exe");
     HANDLE rekey = run("/rekey");
-    HWND page = waitForDialog("Eigenschaften Ihrer Nimbara", 1046);
+    HWND page = waitForDialog("Eigenschaften Ihrer Nimbara", IDC_UPDATE_SKIP);
     ASSERT_NE(nullptr, page); // the Update page, with its choices
-    SendDlgItemMessageA(page, 1046, BM_CLICK, 0, 0);
-    PostMessageA(page, WM_COMMAND, 1036, 0);
+    SendDlgItemMessageA(page, IDC_UPDATE_SKIP, BM_CLICK, 0, 0);
+    PostMessageA(page, WM_COMMAND, IDC_UPDATE_RUN, 0);
     EXPECT_EQ(0u, control::waitExit(rekey, kTimeout));
     EXPECT_EQ("1.0.1", reg::get("UpdateIgnoreVersion"));
     runToEnd("/rekey"); // ends: no dialog holds the forwarded command
@@ -64,7 +65,8 @@ TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
     provider::script({{fields + "1.0.2\r\n"},
                       {"", false, linuxNext.substr(0, linuxNext.size() - 4) + "_next.exe"}});
     run("/rekey");
-    PostMessageA(waitForDialog("Eigenschaften Ihrer Nimbara", 1036), WM_COMMAND, 1036, 0);
+    PostMessageA(waitForDialog("Eigenschaften Ihrer Nimbara", IDC_UPDATE_RUN), WM_COMMAND,
+                 IDC_UPDATE_RUN, 0);
     PostMessageA(waitForDialog("Nimbara"), WM_COMMAND, IDOK, 0); // the success message
     EXPECT_EQ(0u, control::waitExit(old, kTimeout));
     EXPECT_TRUE(control::waitForClient(kTimeout) &&

@@ -7,6 +7,7 @@
 #include "iat.h"
 #include "provider_client.h"
 #include "ui/properties/infotext.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
@@ -37,31 +38,33 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
     std::vector<HGDIOBJ> fonts;
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
     run(kPageUsed, {[&](HWND frame) {
-            HWND page = shownPage(frame);                // Login: the links below are its own
-            EXPECT_EQ("\xDC&bernehmen", text(frame, 3)); // Windows-1252
+            HWND page = shownPage(frame); // Login: the links below are its own
+            EXPECT_EQ("\xDC&bernehmen", text(frame, IDC_APPLY)); // Windows-1252
             EXPECT_NE(reinterpret_cast<HANDLE>(hyperlinkParentProc),
                       GetPropA(page, "_Hyperlink_Original_Proc_")); // the page's own, kept once
             HDC dc = GetDC(page);
-            for (int id : {1028, 1030, 1061}) {
+            for (int id :
+                 {IDC_PASSWORD_CHANGE_LINK, IDC_PASSWORD_FORGOTTEN_LINK, IDC_LOGIN_STORED_NOTE}) {
                 SetTextColor(dc, RGB(1, 2, 3));
                 SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                              reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
-                EXPECT_EQ(id != 1061, GetTextColor(dc) == RGB(0, 0, 255)) << id;
+                EXPECT_EQ(id != IDC_LOGIN_STORED_NOTE, GetTextColor(dc) == RGB(0, 0, 255)) << id;
             }
             ReleaseDC(page, dc);
             for (HWND link :
-                 {GetDlgItem(page, 1028), GetDlgItem(page, 1030), GetDlgItem(frame, 1031)})
+                 {GetDlgItem(page, IDC_PASSWORD_CHANGE_LINK),
+                  GetDlgItem(page, IDC_PASSWORD_FORGOTTEN_LINK), GetDlgItem(frame, IDC_HELP_LINK)})
                 fonts.push_back(GetPropA(link, "_Hyperlink_Underline_Font_"));
-            SendDlgItemMessageA(frame, 1031, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+            SendDlgItemMessageA(frame, IDC_HELP_LINK, WM_LBUTTONDOWN, MK_LBUTTON, 0);
             EXPECT_TRUE(IsIconic(frame));
             ShowWindow(frame, SW_RESTORE);
-            HELPINFO f1 = {sizeof f1, HELPINFO_WINDOW, 1008, nullptr, 0, {0, 0}};
-            SendDlgItemMessageA(page, 1008, WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
+            HELPINFO f1 = {sizeof f1, HELPINFO_WINDOW, IDC_LOGIN_NAME, nullptr, 0, {0, 0}};
+            SendDlgItemMessageA(page, IDC_LOGIN_NAME, WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
             EXPECT_TRUE(IsIconic(frame));
             bringPropertiesForward(kPageGeneral);
             EXPECT_FALSE(IsIconic(frame) || shown(page));
-            EXPECT_EQ(0, SendDlgItemMessageA(frame, 1024, TCM_GETCURSEL, 0, 0));
-            EXPECT_EQ(nullptr, GetDlgItem(shownPage(frame), 1008));
+            EXPECT_EQ(0, SendDlgItemMessageA(frame, IDC_PROPERTIES_TABS, TCM_GETCURSEL, 0, 0));
+            EXPECT_EQ(nullptr, GetDlgItem(shownPage(frame), IDC_LOGIN_NAME));
             press(frame, IDCANCEL);
         }});
     UnhookWindowsHookEx(hook);
@@ -98,9 +101,9 @@ TEST_F(Dialog, OkApplyAndAbbrechen) {
     }
     EXPECT_EQ("--", reg::get("SaveCredentials") + reg::get("AutoMount"));
     auto clickAndApply = [](HWND frame) {
-        SendDlgItemMessageA(shownPage(frame), 1021, BM_CLICK, 0, 0);
-        press(frame, 3);
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, 3)));
+        SendDlgItemMessageA(shownPage(frame), IDC_SAVE_CREDENTIALS, BM_CLICK, 0, 0);
+        press(frame, IDC_APPLY);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, IDC_APPLY)));
     };
     run(kPageLogin, {clickAndApply, [](HWND frame) { press(frame, IDCANCEL); }});
     EXPECT_EQ("1", reg::get("SaveCredentials"));
@@ -113,16 +116,17 @@ TEST_F(Dialog, OkApplyAndAbbrechen) {
 
 // Types a login, scripts the answer, presses the button; the status area (stored note and mark,
 // error and mark), then the fields.
-std::string login(HWND frame, const char* password, const char* answer, int button = 3) {
+std::string login(HWND frame, const char* password, const char* answer, int button = IDC_APPLY) {
     provider::script({{answer}});
     HWND page = shownPage(frame);
-    SetDlgItemTextA(page, 1008, "anna");
-    SetDlgItemTextA(page, 1003, password);
+    SetDlgItemTextA(page, IDC_LOGIN_NAME, "anna");
+    SetDlgItemTextA(page, IDC_LOGIN_PASSWORD, password);
     press(frame, button);
     std::string state;
-    for (int id : {1061, 1064, 1006, 1063})
+    for (int id :
+         {IDC_LOGIN_STORED_NOTE, IDC_LOGIN_SUCCESS_MARK, IDC_LOGIN_ERROR, IDC_LOGIN_FAILURE_MARK})
         state += shown(GetDlgItem(page, id)) ? "+" : "-";
-    return state + text(page, 1008) + text(page, 1003);
+    return state + text(page, IDC_LOGIN_NAME) + text(page, IDC_LOGIN_PASSWORD);
 }
 
 // Not reached and refused are failures that keep the fields for a correction; a login that
@@ -135,8 +139,8 @@ TEST_F(Dialog, LoginOnThePage) {
             EXPECT_EQ("Loginfehler: Bitte versuchen Sie es erneut.\r\nBitte beachten Sie, dass die "
                       "Logindaten Ihrer Registrierung auf " NIMBARA_PORTAL_HOST
                       " ben\xF6tigt werden.",
-                      text(shownPage(frame), 1006));
-            EXPECT_TRUE(shown(GetDlgItem(shownPage(frame), 1061)));
+                      text(shownPage(frame), IDC_LOGIN_ERROR));
+            EXPECT_TRUE(shown(GetDlgItem(shownPage(frame), IDC_LOGIN_STORED_NOTE)));
             EXPECT_EQ("--++annaportal", login(frame, "portal", ""));
             reg::set("authApiHost", provider::host("http"));
             EXPECT_EQ("--++annawrong", login(frame, "wrong", "Status: 200\r\n"));
@@ -157,11 +161,14 @@ TEST_F(Dialog, LoginOnThePage) {
 // What the General page sets up: the picture shown, then the type, the figures ("~" when
 // hidden), the letter and the package, then the usage bar's position and range.
 std::string general(HWND page) {
-    std::string all = shown(GetDlgItem(page, 1073)) ? "connected|" : "not connected|";
-    for (int id : {1072, 1000, 1075, 1084, 1076, 1083, 1077, 1071, 1085})
+    std::string all =
+        shown(GetDlgItem(page, IDC_CONNECTED_PICTURE)) ? "connected|" : "not connected|";
+    for (int id :
+         {IDC_CONNECTION_TYPE, IDC_USED_BYTES, IDC_USED_PRETTY, IDC_FREE_BYTES, IDC_FREE_PRETTY,
+          IDC_TOTAL_BYTES, IDC_TOTAL_PRETTY, IDC_DRIVE_TEXT, IDC_PACKAGE_LINK})
         all += (shown(GetDlgItem(page, id)) ? "" : "~") + text(page, id) + "|";
-    return all + std::to_string(SendDlgItemMessageA(page, 1082, PBM_GETPOS, 0, 0)) + "/" +
-           std::to_string(SendDlgItemMessageA(page, 1082, PBM_GETRANGE, FALSE, 0));
+    return all + std::to_string(SendDlgItemMessageA(page, IDC_USAGE_BAR, PBM_GETPOS, 0, 0)) + "/" +
+           std::to_string(SendDlgItemMessageA(page, IDC_USAGE_BAR, PBM_GETRANGE, FALSE, 0));
 }
 
 // Not connected, and a service that cannot be reached; a refresh with both; the squares' brushes.
@@ -179,17 +186,17 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
                   "Quota-Available-Bytes: 5\r\nQuota-Used-Pretty: 5 B\r\nQuota-Available-"
                   "Pretty: 5 B\r\nQuota-Total-Pretty: 10 B\r\nPackage-Name: S\r\n"}});
             app.connected = true;
-            press(page, 1035);
+            press(page, IDC_REFRESH);
             EXPECT_EQ("connected|Netzlaufwerk|5|5 B|5|5 B|10|10 B|Laufwerk X:|S|50/100",
                       general(page));
-            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, 1035)));
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_REFRESH)));
             auto brush = [page](int id) {
                 return SendMessageA(page, WM_CTLCOLORSTATIC, 0, LPARAM(GetDlgItem(page, id)));
             };
             LOGBRUSH green = {};
-            GetObjectA(HGDIOBJ(brush(1056)), sizeof green, &green);
+            GetObjectA(HGDIOBJ(brush(IDC_USED_SQUARE)), sizeof green, &green);
             EXPECT_TRUE(green.lbColor == RGB(0, 110, 0) &&
-                        brush(1057) == LRESULT(GetStockObject(WHITE_BRUSH)));
+                        brush(IDC_FREE_SQUARE) == LRESULT(GetStockObject(WHITE_BRUSH)));
         }},
         "general");
 }
@@ -223,32 +230,34 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
         return all;
     };
     auto click = [](HWND page) {
-        for (int id : {1014, 1017, 1010})
+        for (int id : {IDC_AUTOSTART, IDC_MY_COMPUTER_ICON, IDC_DESKTOP_ICON})
             SendDlgItemMessageA(page, id, BM_CLICK, 0, 0);
     };
     run(kPageSettings, {[&](HWND frame) {
             HWND page = shownPage(frame);
             EXPECT_EQ("C: Verschl\xFCsselte Dateitransfers 23",
-                      text(page, 1033) + " " + text(page, 1043) + " " +
-                          std::to_string(SendDlgItemMessageA(page, 1033, CB_GETCOUNT, 0, 0)));
-            EXPECT_TRUE(IsDlgButtonChecked(page, 1012) && !enabled(page, 1012) &&
-                        enabled(page, 1043));
-            SendMessageA(page, WM_COMMAND, MAKEWPARAM(1014, BN_SETFOCUS), 0);
-            EXPECT_FALSE(enabled(frame, 3));
+                      text(page, IDC_DRIVE_LETTER_LIST) + " " + text(page, IDC_SSL) + " " +
+                          std::to_string(
+                              SendDlgItemMessageA(page, IDC_DRIVE_LETTER_LIST, CB_GETCOUNT, 0, 0)));
+            EXPECT_TRUE(IsDlgButtonChecked(page, IDC_AUTO_MOUNT) &&
+                        !enabled(page, IDC_AUTO_MOUNT) && enabled(page, IDC_SSL));
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_AUTOSTART, BN_SETFOCUS), 0);
+            EXPECT_FALSE(enabled(frame, IDC_APPLY));
             click(page);
-            EXPECT_TRUE(enabled(page, 1012));
-            SendDlgItemMessageA(page, 1033, CB_SELECTSTRING, -1, reinterpret_cast<LPARAM>("D:"));
-            SendMessageA(page, WM_COMMAND, MAKEWPARAM(1033, CBN_SELCHANGE), 0);
-            press(frame, 3);
+            EXPECT_TRUE(enabled(page, IDC_AUTO_MOUNT));
+            SendDlgItemMessageA(page, IDC_DRIVE_LETTER_LIST, CB_SELECTSTRING, -1,
+                                reinterpret_cast<LPARAM>("D:"));
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_LETTER_LIST, CBN_SELCHANGE), 0);
+            press(frame, IDC_APPLY);
             EXPECT_EQ("unmountDrive false;C:;mountDrive false;D:;", recording::calls);
             EXPECT_EQ("1110D: Nimbara- Nimbara-", stored());
             for (const char* folder : {"MyComputer", "Desktop"})
                 reg::set("", "x", (nameSpace(folder) + "\\Below").c_str());
             click(page);
-            SendDlgItemMessageA(page, 1043, BM_CLICK, 0, 0);
-            SendDlgItemMessageA(page, 1033, CB_SETCURSEL, -1, 0);
+            SendDlgItemMessageA(page, IDC_SSL, BM_CLICK, 0, 0);
+            SendDlgItemMessageA(page, IDC_DRIVE_LETTER_LIST, CB_SETCURSEL, -1, 0);
             auto real = redirectImport("kernel32.dll", "GetVersionExA", windowsXp);
-            press(frame, 3);
+            press(frame, IDC_APPLY);
             redirectImport("kernel32.dll", "GetVersionExA", real);
             EXPECT_EQ("1000D: -- --", stored());
             EXPECT_FALSE(autostartEnabled());
@@ -276,8 +285,9 @@ TEST_F(Dialog, InfoPageShowsTheRuntimeText) {
                 HWND page = shownPage(frame);
                 EXPECT_EQ(runtimeInfoText(facts) + "|E-Mail an " NIMBARA_SUPPORT_ADDRESS
                                                    " verfassen.",
-                          text(page, 1066) + "|" + text(page, 1000));
-                EXPECT_TRUE(GetWindowLongA(GetDlgItem(page, 1066), GWL_STYLE) & ES_READONLY);
+                          text(page, IDC_RUNTIME_INFO) + "|" + text(page, IDC_SUPPORT_MAIL_LINK));
+                EXPECT_TRUE(GetWindowLongA(GetDlgItem(page, IDC_RUNTIME_INFO), GWL_STYLE) &
+                            ES_READONLY);
             }},
             administrator ? "info" : "info-user");
     }

@@ -5,6 +5,7 @@
 #include "iat.h"
 #include "recording.h"
 #include "registry_access.h"
+#include "res/resource.h"
 
 #include <dbt.h>
 #include <gtest/gtest.h>
@@ -66,19 +67,19 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
     const LPARAM header = reinterpret_cast<LPARAM>(&volume);
     // Method, connected, message, its parameters, what it did.
     const std::tuple<DWORD, bool, UINT, WPARAM, LPARAM, const char*> cases[] = {
-        {5, false, WM_COMMAND, 4009, 0, "openDrive window;"},
-        {5, false, WM_COMMAND, 4004, 0, "mountDrive false;"},
-        {5, true, WM_COMMAND, 4004, 0, "unmountDrive false;mountDrive false;"},
-        {5, true, WM_COMMAND, 4007, 0, "unmountDrive true;"},
-        {5, false, WM_COMMAND, 4010, 0, "post 1124;"},
-        {5, false, WM_COMMAND, 4013, 0, "post 1126;"},
-        {5, false, WM_COMMAND, 4012, 0, "post 16;"}, // replacing does not unmount
+        {5, false, WM_COMMAND, IDM_OPEN, 0, "openDrive window;"},
+        {5, false, WM_COMMAND, IDM_CONNECT, 0, "mountDrive false;"},
+        {5, true, WM_COMMAND, IDM_CONNECT, 0, "unmountDrive false;mountDrive false;"},
+        {5, true, WM_COMMAND, IDM_DISCONNECT, 0, "unmountDrive true;"},
+        {5, false, WM_COMMAND, IDM_SETTINGS, 0, "post 1124;"},
+        {5, false, WM_COMMAND, IDM_PROPERTIES, 0, "post 1126;"},
+        {5, false, WM_COMMAND, IDM_REPLACE, 0, "post 16;"}, // replacing does not unmount
         {5, false, WM_COMMAND, 0, 0, ""},
-        {5, false, WM_COMMAND, MAKEWPARAM(4006, 1), 0, ""},
-        {5, true, WM_COMMAND, 4006, 0, "unmountDrive true;post 16;"},
-        {1, true, WM_COMMAND, 4004, 0, "connected"},
-        {1, true, WM_COMMAND, 4006, 0, "post 16;connected"},
-        {1, true, WM_COMMAND, 4007, 0, "unmountDrive true;"},
+        {5, false, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 1), 0, ""},
+        {5, true, WM_COMMAND, IDM_QUIT, 0, "unmountDrive true;post 16;"},
+        {1, true, WM_COMMAND, IDM_CONNECT, 0, "connected"},
+        {1, true, WM_COMMAND, IDM_QUIT, 0, "post 16;connected"},
+        {1, true, WM_COMMAND, IDM_DISCONNECT, 0, "unmountDrive true;"},
         {5, false, WM_USER + 101, 1, WM_LBUTTONDBLCLK, "openDrive window;"},
         {5, false, WM_USER + 101, 2, WM_LBUTTONDBLCLK, ""}, // another icon
         {5, false, WM_USER + 101, 1, WM_LBUTTONDOWN, ""},

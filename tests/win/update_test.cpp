@@ -4,6 +4,7 @@
 #include "iat.h"
 #include "provider_client.h"
 #include "ui/properties/update.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
@@ -17,14 +18,18 @@ namespace {
 // the marks 1059, 1060, 1067, 1062, 1068; "Jetzt aktualisieren" taken; texts; the bar.
 std::string state(HWND page) {
     std::string s;
-    for (int id : {1065, 1058, 1040, 1042, 1046, 1036, 1055, 1087, 1026})
+    for (int id : {IDC_UPDATE_GROUP, IDC_UPDATE_QUESTION, IDC_UPDATE_NOW, IDC_UPDATE_LATER,
+                   IDC_UPDATE_SKIP, IDC_UPDATE_RUN, IDC_UPDATE_AVAILABLE_LABEL,
+                   IDC_UPDATE_CHECKSUM_LABEL, IDC_UPDATE_SEARCH_LABEL})
         s += IsWindowEnabled(GetDlgItem(page, id)) ? '+' : '-';
-    for (int id : {1035, 1059, 1060, 1067, 1062, 1068})
+    for (int id : {IDC_UPDATE_SEARCH, IDC_UPDATE_SEARCH_MARK, IDC_UPDATE_DOWNLOAD_MARK,
+                   IDC_UPDATE_DOWNLOAD_FAILED, IDC_UPDATE_CHECK_MARK, IDC_UPDATE_CHECK_FAILED})
         s += shown(GetDlgItem(page, id)) ? 'v' : 'h';
-    s += std::to_string(IsDlgButtonChecked(page, 1040));
-    for (int id : {1036, 1026, 1037, 1086, 1090})
+    s += std::to_string(IsDlgButtonChecked(page, IDC_UPDATE_NOW));
+    for (int id : {IDC_UPDATE_RUN, IDC_UPDATE_SEARCH_LABEL, IDC_UPDATE_AVAILABLE,
+                   IDC_UPDATE_CHECKSUM, IDC_UPDATE_STEP})
         s += "|" + text(page, id);
-    return s + "|" + std::to_string(SendDlgItemMessageA(page, 1038, PBM_GETPOS, 0, 0));
+    return s + "|" + std::to_string(SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_GETPOS, 0, 0));
 }
 
 // The install makes the new program with CREATE_NEW.
@@ -54,32 +59,32 @@ TEST_F(Dialog, UpdatePage) {
     run(kPageUpdate,
         {[&](HWND frame) {
              HWND page = shownPage(frame);
-             EXPECT_EQ("Update verf\xFCgbar", text(page, 1065)); // Windows-1252
+             EXPECT_EQ("Update verf\xFCgbar", text(page, IDC_UPDATE_GROUP)); // Windows-1252
              EXPECT_EQ("-----+---hhhhhh0|Update suchen|Suche Updates||||0", state(page));
-             press(page, 1036);
+             press(page, IDC_UPDATE_RUN);
              EXPECT_EQ("------+-+vvhhhh1|Durchführen|Version aktuell|1.0.0|||0", state(page));
-             press(page, 1035);
+             press(page, IDC_UPDATE_SEARCH);
              EXPECT_EQ("+++++++++vvhhhh1|Durchführen|Suche Updates|1.0.1|352441c2||0", state(page));
-             press(page, 1036);
+             press(page, IDC_UPDATE_RUN);
              EXPECT_EQ("+++++++++vvhvhh1|Durchführen|Suche Updates|1.0.1|352441c2|Download|0",
                        state(page));
              app.updateInfo.location = "http://" + app.updateInfo.location;
-             press(page, 1036);
+             press(page, IDC_UPDATE_RUN);
              const std::string checked =
                  "+++++++++vvvhhv1|Durchführen|Suche Updates|1.0.1|352441C2|Dateiprüfung|95";
              EXPECT_EQ(checked, state(page));
              EXPECT_TRUE(fileExists((dir + "\\Nimbara.bak").c_str())); // nothing installed
              app.updateInfo.checksum = "352441C2";
              realCreate = redirectImport("kernel32.dll", "CreateFileA", &refuseNewFiles);
-             press(page, 1036);
+             press(page, IDC_UPDATE_RUN);
              redirectImport("kernel32.dll", "CreateFileA", realCreate);
              EXPECT_EQ(checked, state(page));
          },
          [](HWND frame) { // painted by now
              EXPECT_TRUE(control::saveScreenshot("dialog-update", frame));
-             press(shownPage(frame), 1054);
+             press(shownPage(frame), IDC_UPDATE_CHANGES_LINK);
              app.updateInfo.infoUri = "http://h/neu";
-             press(shownPage(frame), 1054);
+             press(shownPage(frame), IDC_UPDATE_CHANGES_LINK);
              press(frame, IDCANCEL);
          }});
     EXPECT_EQ("shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/ChangeLog  1;"
