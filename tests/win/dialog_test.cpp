@@ -40,6 +40,8 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
     run(kPageUsed, {[&](HWND frame) {
             HWND page = shownPage(frame); // Login: the links below are its own
             EXPECT_EQ("\xDC&bernehmen", text(frame, IDC_APPLY)); // Windows-1252
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LOGIN_NAME, EN_SETFOCUS), 0);
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, IDC_APPLY))); // focus is no change
             EXPECT_NE(reinterpret_cast<HANDLE>(hyperlinkParentProc),
                       GetPropA(page, "_Hyperlink_Original_Proc_")); // the page's own, kept once
             HDC dc = GetDC(page);
