@@ -192,6 +192,14 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
             EXPECT_EQ("connected|Netzlaufwerk|5|5 B|5|5 B|10|10 B|Laufwerk X:|S|50/100",
                       general(page));
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_REFRESH)));
+            // Without a status the figures sent still go in and the bar follows them; those left
+            // out keep what they showed.
+            provider::script({{"Quota-Used-Bytes: 2\r\nQuota-Total-Bytes: 10\r\n"}});
+            press(page, IDC_REFRESH);
+            EXPECT_EQ(
+                "connected|Netzlaufwerk|~2|unbekannt|~5|unbekannt|~10|unbekannt|Laufwerk X:|S|"
+                "20/100",
+                general(page));
             auto brush = [page](int id) {
                 return SendMessageA(page, WM_CTLCOLORSTATIC, 0, LPARAM(GetDlgItem(page, id)));
             };
