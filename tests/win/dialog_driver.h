@@ -20,6 +20,7 @@ inline std::vector<std::function<void(HWND frame)>> steps;
 inline size_t nextStep = 0;
 
 inline void CALLBACK runStep(HWND, UINT, UINT_PTR, DWORD) {
+    EXPECT_TRUE(app.propertiesOpen); // marked open while it is: no second one can come
     if (app.propertiesWindow != nullptr && nextStep < steps.size())
         steps[nextStep++](app.propertiesWindow);
 }
@@ -38,9 +39,7 @@ inline INT_PTR run(int startPage, decltype(steps) script, const char* name = nul
         steps.insert(steps.end(), {[](HWND) {}, [](HWND) {}, picture});
     nextStep = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 30, runStep);
-    app.propertiesStartPage = startPage;
-    app.propertiesOpen = true;
-    INT_PTR result = showPropertiesDialog(app.mainWindow);
+    INT_PTR result = runPropertiesDialog(startPage);
     KillTimer(nullptr, timer);
     EXPECT_FALSE(app.propertiesOpen || app.propertiesWindow);
     EXPECT_EQ(kPageUsed, app.propertiesStartPage);

@@ -4,6 +4,7 @@
 #include "base/registry.h"
 #include "deployment.h"
 #include "dialog_driver.h"
+#include "drive/frontend.h"
 #include "iat.h"
 #include "provider_client.h"
 #include "ui/properties/infotext.h"
@@ -13,6 +14,7 @@
 
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 using namespace dialogtest;
 
@@ -82,7 +84,7 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
 // succeeded; one refused again keeps its own retry. A page never opened is never applied. Apply
 // stores and disables itself, Abbrechen keeps that; the change stays pending, so OK applies again.
 TEST_F(Dialog, OkApplyAndAbbrechen) {
-    // The retry waiting, the button, whether the mount succeeds, what was done.
+    // The retry the login request sets, the button, whether the mount succeeds, what was done.
     for (const auto& [retry, button, mounts, done] :
          {std::tuple{2, IDOK, true, "mountDrive true;openDrive window;"},
           {1, IDOK, true, "mountDrive false;"},
@@ -92,8 +94,12 @@ TEST_F(Dialog, OkApplyAndAbbrechen) {
             app.retryAfterLogin = mounts ? 0 : 2; // as a mount refused again leaves it
             return mounts;
         };
+        HWND owner = std::exchange(app.mainWindow, nullptr); // the login request: to this thread
+        requestLogin(retry == 2);
+        MSG posted;
+        EXPECT_TRUE(PeekMessageA(&posted, nullptr, WM_USER + 100, WM_USER + 100, PM_REMOVE));
+        app.mainWindow = owner;
         recording::calls.clear();
-        app.retryAfterLogin = retry;
         EXPECT_EQ(button, run(kPageGeneral, {[r = retry, b = button](HWND frame) {
                                   r == 1 ? markChanged(shownPage(frame)) : void();
                                   press(frame, b);
@@ -192,8 +198,7 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
             EXPECT_EQ("connected|Netzlaufwerk|5|5 B|5|5 B|10|10 B|Laufwerk X:|S|50/100",
                       general(page));
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_REFRESH)));
-            // Without a status the figures sent still go in and the bar follows them; those left
-            // out keep what they showed.
+            // No status: the figures sent go in, the bar follows, the others stay as they were.
             provider::script({{"Quota-Used-Bytes: 2\r\nQuota-Total-Bytes: 10\r\n"}});
             press(page, IDC_REFRESH);
             EXPECT_EQ(
@@ -222,10 +227,9 @@ BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 5, version->dwMinorVersion = 1;
 }
 
-// The stored letter C: is offered though in use, with the 22 free ones (Z: is in use); a focus
-// change is no change; Apply writes every box and reconnects under the new letter. Then the
-// Explorer entries go as whole keys, the start box keeps AutoMount's mark, no selection stores no
-// letter, on XP SSL is not stored.
+// C: is offered though in use, with the 22 free letters; focus is no change; Apply writes every
+// box and reconnects under the new letter. Then the Explorer entries go as whole keys, the start
+// box keeps AutoMount's mark, no selection stores no letter, on XP SSL is not stored.
 TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     reg::set("DriveLetter", "C:");
     reg::set("AutoMount", 1);

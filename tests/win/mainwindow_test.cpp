@@ -59,9 +59,8 @@ void CALLBACK closeMenu(HWND, UINT, UINT_PTR, DWORD) {
         recording::record("menu"), EndMenu();
 }
 
-// Commands (with a notification code, known or not, to the default procedure), tray clicks (the
-// menu opens on the right button's press), volume broadcasts, the properties requests (Login for
-// settings, General for properties). Web folders neither connect nor unmount on quit; 16: WM_CLOSE.
+// Commands (a notification code goes to the default procedure), tray clicks (the menu opens on
+// the press), volume broadcasts, the properties requests; web folders neither connect nor unmount.
 TEST_F(MainWindow, MessagesFollowTheMethod) {
     DEV_BROADCAST_HDR volume = {sizeof volume, DBT_DEVTYP_VOLUME, 0};
     const LPARAM header = reinterpret_cast<LPARAM>(&volume);

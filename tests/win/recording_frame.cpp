@@ -6,8 +6,9 @@
 
 using recording::record;
 
-void runPropertiesDialog(int startPage) {
+INT_PTR runPropertiesDialog(int startPage) {
     record("runPropertiesDialog " + std::to_string(startPage));
+    return 0;
 }
 
 void bringPropertiesForward(int page) {

@@ -191,10 +191,10 @@ bool closePropertiesDialog(HWND frame, int result) {
     return true;
 }
 
-void runPropertiesDialog(int startPage) {
+INT_PTR runPropertiesDialog(int startPage) {
     app.propertiesStartPage = startPage;
     app.propertiesOpen = true;
-    showPropertiesDialog(app.mainWindow);
+    return showPropertiesDialog(app.mainWindow);
 }
 
 void bringPropertiesForward(int page) {

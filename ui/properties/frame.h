@@ -5,8 +5,8 @@
 
 // Runs the dialog modally; the caller sets propertiesStartPage and propertiesOpen first.
 INT_PTR showPropertiesDialog(HWND owner);
-// Opens the dialog on a page, owned by the main window; returns when it has ended.
-void runPropertiesDialog(int startPage);
+// Opens the dialog on a page, owned by the main window; returns its result when it has ended.
+INT_PTR runPropertiesDialog(int startPage);
 // The open dialog restored, focused and showing the page.
 void bringPropertiesForward(int page);
 
