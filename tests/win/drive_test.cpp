@@ -15,7 +15,8 @@
 #include <fstream>
 #include <map>
 
-static std::map<char, std::string> drives; // letter -> connection name; remote when it has one
+// Letter -> connection name; remote when it has one, remembered but unavailable after a '?'.
+static std::map<char, std::string> drives;
 
 DWORD logicalDriveStrings(DWORD size, char* buffer) {
     std::string roots;
@@ -25,13 +26,26 @@ DWORD logicalDriveStrings(DWORD size, char* buffer) {
     return static_cast<DWORD>(roots.size() < size ? roots.size() : roots.size() + 1);
 }
 
+// Windows wants the root with its backslash here, and the drive name without one below.
 UINT driveType(const char* root) {
+    if (strlen(root) != 3 || root[2] != '\\')
+        return DRIVE_NO_ROOT_DIR;
     return drives[root[0]].empty() ? DRIVE_FIXED : DRIVE_REMOTE;
 }
 
 DWORD connectionName(const char* localName, char* remoteName, DWORD* size) {
-    const std::string& name = drives[localName[0]];
-    return name.size() < *size ? (strcpy(remoteName, name.c_str()), NO_ERROR) : ERROR_MORE_DATA;
+    if (strlen(localName) != 2 || drives.count(localName[0]) == 0)
+        return ERROR_BAD_DEVICE;
+    std::string name = drives[localName[0]];
+    DWORD status = name[0] == '?' ? ERROR_CONNECTION_UNAVAIL : NO_ERROR;
+    name = name.substr(name[0] == '?');
+    return name.size() < *size ? (strcpy(remoteName, name.c_str()), status) : ERROR_MORE_DATA;
+}
+
+static decltype(&WNetCancelConnection2A) realCancel;
+static DWORD WINAPI cancelUpdatingTheProfile(LPCSTR name, DWORD flags, BOOL force) {
+    EXPECT_EQ(DWORD(CONNECT_UPDATE_PROFILE), flags) << name;
+    return realCancel(name, flags, force);
 }
 
 static std::string done() { // the provider's calls, then the recorded effects; both forgotten
@@ -59,6 +73,9 @@ class Drive : public testing::Test {
         reg::set("DriveLetter", "T:");
         reg::set("ForceMethod", 5);
         reg::set("DisableReKeyOnOpen", 1);
+        auto real = redirectImport("mpr.dll", "WNetCancelConnection2A", cancelUpdatingTheProfile);
+        if (real != cancelUpdatingTheProfile)
+            realCancel = real;
     }
 };
 
@@ -88,7 +105,9 @@ TEST_F(Drive, OpenMountsFirstUnlessConnected) {
     reg::set("DisableReKeyOnOpen", 1);
     reg::set("DAVUser", std::string(256, 'u'));
     openDrive(nullptr);
+    reg::set("DisableReKeyOnOpen", 0);
     reg::set("DAVUser", "u");
+    reg::set("authApiHost", "127.0.0.1:1"); // a service not reached lets the stored login map
     openDrive(nullptr);
     EXPECT_EQ(kUnmount + kUnmount + kUnmount + add("0") + kStart +
                   "showStatus 3 disconnected Der Verbindungsaufbau ist fehlgeschlagen.\r\nBitte "
@@ -118,16 +137,59 @@ TEST_F(Drive, UnmountAndAutoMount) {
               done());
 }
 
+// Only a volume counts, an arrival by each of its drives (A: to Z:, the share under the default
+// name), a removal by its lowest.
 TEST_F(Drive, OnlyAVolumeArrivalCounts) {
-    drives['W'] = "\\\\h\\s";
-    DEV_BROADCAST_VOLUME volume = {sizeof volume, DBT_DEVTYP_PORT, 0, 1u << 22, 0};
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DAVShare");
+    drives = {{'A', "\\\\h\\Nimbara"}, {'Z', "\\\\h\\Nimbara"}};
+    DEV_BROADCAST_VOLUME volume = {sizeof volume, DBT_DEVTYP_PORT, 0, 1u << 25 | 1, 0};
     for (DWORD type : {DBT_DEVTYP_PORT, DBT_DEVTYP_VOLUME}) {
         volume.dbcv_devicetype = type;
         handleVolumeBroadcast(true, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
         EXPECT_EQ(type == DBT_DEVTYP_VOLUME, app.connected);
     }
-    EXPECT_EQ("|showStatus 1 connected Der Laufwerksbuchstabe Ihrer Nimbara\r\nwurde ge\xE4ndert.;",
+    EXPECT_EQ("Z:", reg::get("DriveLetter"));
+    for (DWORD mask : {3u << 24, 1u << 25}) { // Y: and Z:, then Z: alone
+        volume.dbcv_unitmask = mask;
+        handleVolumeBroadcast(false, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
+    }
+    EXPECT_FALSE(app.connected);
+    // With no letter stored, any letter is a new one; then the stored one is the drive back.
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DriveLetter");
+    drives = {{'T', "\\\\h\\Nimbara"}};
+    volume.dbcv_unitmask = 1u << 19;
+    for (int arrival = 0; arrival < 2; ++arrival)
+        handleVolumeBroadcast(true, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
+    const std::string changed =
+        "showStatus 1 connected Der Laufwerksbuchstabe Ihrer Nimbara\r\nwurde ge\xE4ndert.;";
+    EXPECT_EQ("|" + changed + changed +
+                  "showStatus 1 disconnected Die Verbindung zu Ihrer Nimbara wurde getrennt.;" +
+                  changed + "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;",
               done());
+}
+
+// The scan finds the share's exact connection name (254 characters at most) among readable
+// drives. A letter other than the stored one is taken and announced; no letter stored means T:.
+TEST_F(Drive, ScanFollowsTheShareToItsLetter) {
+    std::string share(250, 's'), name = "\\\\h\\" + share;
+    reg::set("DAVShare", share);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DriveLetter");
+    drives = {{'C', ""},
+              {'R', "?" + name},
+              {'S', "\\\\h@SSL\\" + share},
+              {'T', name},
+              {'U', "\\\\H\\" + share}};
+    EXPECT_TRUE(scanMappedDrives(false));
+    EXPECT_EQ("|", done());
+    reg::set("DriveLetter", "");
+    EXPECT_TRUE(scanMappedDrives(false));
+    EXPECT_EQ("T:", reg::get("DriveLetter"));
+    drives['X'] = name; // the share twice: the last one found counts
+    EXPECT_TRUE(scanMappedDrives(false));
+    EXPECT_EQ("X:", reg::get("DriveLetter"));
+    const std::string changed =
+        "showStatus 1 connected Der Laufwerksbuchstabe Ihrer Nimbara\r\nwurde ge\xE4ndert.;";
+    EXPECT_EQ("|" + changed + changed, done());
 }
 
 static bool holds(const std::string& path, const char* address) {
@@ -143,13 +205,31 @@ static BOOL WINAPI nt4(OSVERSIONINFOA* version) {
 }
 
 // SSL absent: http, bytes above 0x7F widened as they are. NT 4: the folder "NetHood" names, if
-// it has 3 characters at least.
+// it has 3 characters at least. Opening refreshes the login (DisableReKeyOnOpen 1: only rewrites
+// it) and, under the first web-folder method only, rebuilds the place with the share answered.
 TEST_F(Drive, WebFolderPlace) {
     const std::string place = "\\Nimbara.{0AFACED1-E828-11D1-9187-B532F1E9575D}\\Target.lnk";
     char folder[MAX_PATH];
     SHGetFolderPathA(nullptr, CSIDL_NETHOOD, nullptr, 0, folder);
     buildWebFolderPlace("\xFC");
     EXPECT_TRUE(holds(folder + place, "http://h/\xFC"));
+    provider::use("http");
+    provider::script({{"Status: 200\r\nName: n\r\nPassword: pw\r\nShare: fresh\r\n"}});
+    reg::set("ForceMethod", 1);
+    for (int skip : {1, 0}) {
+        reg::set("DisableReKeyOnOpen", skip);
+        openDrive(nullptr);
+        EXPECT_EQ(size_t(1 - skip), provider::requests().size());
+    }
+    EXPECT_TRUE(holds(folder + place, "http://h/fresh"));
+    reg::set("ForceMethod", 2);
+    DeleteFileA((folder + place).c_str());
+    openDrive(nullptr);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder + place).c_str()));
+    reg::set("ForceMethod", 1);
+    clearStoredConnection();
+    EXPECT_EQ("||", reg::get("DAVShare") + "|" + reg::get("DAVUser") + "|" + reg::get("DAVPasswd"));
+    EXPECT_TRUE(holds(folder + place, "http://h/"));
     reg::set("SSL", 1);
     const char* shell = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
     reg::set("NetHood", "C:", shell);
