@@ -153,6 +153,8 @@ TEST_F(Drive, OnlyAVolumeArrivalCounts) {
         volume.dbcv_unitmask = mask;
         handleVolumeBroadcast(false, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
     }
+    volume.dbcv_unitmask = 1u << 24; // Y: is no network drive
+    handleVolumeBroadcast(true, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
     EXPECT_FALSE(app.connected);
     // With no letter stored, any letter is a new one; then the stored one is the drive back.
     RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DriveLetter");
