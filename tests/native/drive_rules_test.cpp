@@ -20,10 +20,28 @@ TEST(DriveRules, LowestDriveOfAMask) {
     EXPECT_EQ('Z' + 1, firstDriveLetter(1u << 27)); // none of the 26
 }
 
-// "Nimbara" and a 40-character address: an ID list of 172 bytes, a file of 254.
+// The shell link as the shell reads it: a 76-byte header (HasLinkTargetIDList, normal window), an
+// ID list of My Computer, the web-folders namespace and the folder item carrying the name and the
+// address in 16-bit units, then an empty extra-data section. Lengths count up to the 16-bit limit.
 TEST(DriveRules, WebFolderLinkFile) {
+    // The header; the ID list's size, My Computer, the web folders; the folder's size, mark, 16
+    // zeros and 0x10; its name and address, counted; the list's end, the terminal block.
+    const std::string expected =
+        "4C0000000114020000000000C00000000000004601000000" + std::string(72, '0') + "01000000" +
+        std::string(24, '0') + "520014001F50E04FD020EA3A6910A2D808002B30309D" +
+        "14002E0000DFEABD65C2D011BCED00A0C90AB50F28004C5000014257" + std::string(32, '0') +
+        "1000000001004E0000000100FC000000000000000000";
     std::vector<unsigned char> b;
+    ASSERT_TRUE(webFolderLinkBytes("\xFC", "N", &b));
+    std::string hex;
+    for (unsigned char byte : b)
+        hex += "0123456789ABCDEF"[byte >> 4], hex += "0123456789ABCDEF"[byte & 15];
+    EXPECT_EQ(expected, hex);
     ASSERT_TRUE(webFolderLinkBytes("https://dav.nimbara.example/anna-mueller", "Nimbara", &b));
     EXPECT_EQ(254u, b.size());
     EXPECT_EQ(172, b.at(76) | b.at(77) << 8);
+    const std::string longest((0xFFFF - 78) / 2 - 1, 'a');
+    EXPECT_TRUE(webFolderLinkBytes(longest.c_str(), "N", &b));
+    EXPECT_EQ(0xFFFE, b.at(76) | b.at(77) << 8);
+    EXPECT_FALSE(webFolderLinkBytes((longest + "a").c_str(), "N", &b));
 }
