@@ -29,15 +29,33 @@ faults() { python3 "$scratch/faults.py" "$@"; }
 # The scratch tree: the sources to test, its build folders kept between runs; a pristine copy
 # beside it to undo each fault.
 mkdir -p "$tree" "$scratch/pristine"
-find "$tree" "$scratch/pristine" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+find "$scratch/pristine" -mindepth 1 -maxdepth 1 -exec rm -rf {} +
 if [ -n "$rev" ]; then
   git -C "$root" archive "$rev" | tar -C "$scratch/pristine" -xf -
 else
   tar -C "$root" --exclude=./build --exclude=./.git -cf - . | tar -C "$scratch/pristine" -xf -
 fi
 cp "$root/tools/faults.py" "$root/tools/faults.txt" "$scratch/"
-# Fresh time stamps, so the build sees every source that differs from its last run.
-tar -C "$scratch/pristine" -cf - . | tar -C "$tree" -xmf -
+# Only what differs from the last run is copied, with a fresh time stamp, so the build
+# recompiles that and no more; what is gone from the sources goes from the tree.
+python3 - "$scratch/pristine" "$tree" <<'EOF2'
+import filecmp, os, shutil, sys
+source, tree = sys.argv[1:]
+for folder, dirs, files in os.walk(tree):
+    if folder == tree:
+        dirs.remove("build") if "build" in dirs else None
+    for name in files:
+        path = os.path.join(folder, name)
+        if not os.path.exists(os.path.join(source, os.path.relpath(path, tree))):
+            os.remove(path)
+for folder, dirs, files in os.walk(source):
+    os.makedirs(os.path.join(tree, os.path.relpath(folder, source)), exist_ok=True)
+    for name in files:
+        path = os.path.join(folder, name)
+        target = os.path.join(tree, os.path.relpath(path, source))
+        if not os.path.exists(target) or not filecmp.cmp(path, target, shallow=False):
+            shutil.copy(path, target)
+EOF2
 ids=("$@")
 [ ${#ids[@]} -gt 0 ] || mapfile -t ids < <(faults list | cut -f1)
 
