@@ -137,11 +137,11 @@ TEST_F(Drive, UnmountAndAutoMount) {
               done());
 }
 
-// Only a volume counts, an arrival by each of its drives (A: to Z:, the share under the default
-// name), a removal by its lowest.
+// Only a volume counts, an arrival by each of its drives (A: to Z:, the share in any form under
+// the default name), a removal by its lowest.
 TEST_F(Drive, OnlyAVolumeArrivalCounts) {
     RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DAVShare");
-    drives = {{'A', "\\\\h\\Nimbara"}, {'Z', "\\\\h\\Nimbara"}};
+    drives = {{'A', "\\\\h@SSL\\Nimbara"}, {'Z', "\\\\h\\Nimbara"}};
     DEV_BROADCAST_VOLUME volume = {sizeof volume, DBT_DEVTYP_PORT, 0, 1u << 25 | 1, 0};
     for (DWORD type : {DBT_DEVTYP_PORT, DBT_DEVTYP_VOLUME}) {
         volume.dbcv_devicetype = type;
