@@ -152,6 +152,7 @@ TEST_F(Drive, OnlyAVolumeArrivalCounts) {
     for (DWORD mask : {3u << 24, 1u << 25}) { // Y: and Z:, then Z: alone
         volume.dbcv_unitmask = mask;
         handleVolumeBroadcast(false, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
+        EXPECT_EQ(mask != 1u << 25, app.connected);
     }
     volume.dbcv_unitmask = 1u << 24; // Y: is no network drive
     handleVolumeBroadcast(true, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
