@@ -71,25 +71,30 @@ results="$scratch/results.txt"
 programs="win_tests win_tray_tests win_service_tests win_dialog_tests win_drive_tests e2e_tests"
 configure() {
   (cd "$tree" && cmake --preset native >/dev/null &&
-    cmake --preset x86_64 -DNIMBARA_PROVIDER_PORT_BASE="$ports" >/dev/null) >"$logs/build.log" 2>&1
+    cmake --preset x86_64 -DNIMBARA_PROVIDER_PORT_BASE="$ports" \
+      -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp >/dev/null) >"$logs/build.log" 2>&1
 }
 build() {
-  touch "$scratch/build.stamp"
   (cd "$tree" && cmake --build --preset native -j"$(nproc)" --target native_tests &&
     cmake --build --preset x86_64 -j"$(nproc)" --target $programs Nimbara Nimbara_next \
       netprovider nimctl certinstall probe_child) >"$logs/build.log" 2>&1
 }
 
-# Whether the last build relinked a file. A test program the fault left unchanged, with
+# Whether a program differs from the one built from the unchanged tree (linked without a time
+# stamp, the same sources make the same bytes). A test program the fault left unchanged, with
 # everything it starts unchanged, cannot catch it, so it is not run.
-relinked() { [ "$1" -nt "$scratch/build.stamp" ]; }
+binaries() {
+  md5sum "$native/tests/native/native_tests" "$win"/bin/{win_tests,win_tray_tests,win_service_tests}.exe \
+    "$win"/bin/{win_drive_tests,win_dialog_tests,e2e_tests,Nimbara,Nimbara_next,probe_child}.exe
+}
+differs() { ! grep -qxF "$(md5sum "$1")" "$scratch/pristine.md5"; }
 changed() {
   case "$1" in
-  native_tests) relinked "$native/tests/native/native_tests" ;;
-  e2e_tests) relinked "$win/bin/e2e_tests.exe" || relinked "$win/bin/Nimbara.exe" ||
-    relinked "$win/bin/Nimbara_next.exe" ;;
-  win_tests) relinked "$win/bin/win_tests.exe" || relinked "$win/bin/probe_child.exe" ;;
-  *) relinked "$win/bin/$1.exe" ;;
+  native_tests) differs "$native/tests/native/native_tests" ;;
+  e2e_tests) differs "$win/bin/e2e_tests.exe" || differs "$win/bin/Nimbara.exe" ||
+    differs "$win/bin/Nimbara_next.exe" ;;
+  win_tests) differs "$win/bin/win_tests.exe" || differs "$win/bin/probe_child.exe" ;;
+  *) differs "$win/bin/$1.exe" ;;
   esac
 }
 
@@ -136,7 +141,8 @@ run_suite() {
 }
 
 echo "building the scratch tree in $tree"
-configure && build || { echo "the unchanged tree does not build; see $logs/build.log" >&2; exit 1; }
+configure && build && binaries >"$scratch/pristine.md5" ||
+  { echo "the unchanged tree does not build; see $logs/build.log" >&2; exit 1; }
 bash "$tree/demo/wine-fixture.sh" setup "$prefix" "$win/bin/netprovider.dll" \
   >"$logs/fixtures.log" 2>&1
 bash "$tree/demo/provider-fixture.sh" setup "$win" "$prefix" $((ports + 80)) $((ports + 443)) $((ports + 444)) \
@@ -170,8 +176,7 @@ for id in "${ids[@]}"; do
     fi
   fi
   echo "$line [$((SECONDS - started)) s]" | tee -a "$results"
-  # Back to the original; a fresh time stamp makes the build recompile the file, here, so that
-  # the next fault runs only the programs it changes.
-  [ -n "$file" ] && cp "$scratch/pristine/$file" "$tree/$file" && build
+  # Back to the original; a fresh time stamp makes the next build recompile the file.
+  [ -n "$file" ] && cp "$scratch/pristine/$file" "$tree/$file"
 done
 echo "$caught caught, $missed missed" | tee -a "$results"
