@@ -96,22 +96,24 @@ TEST_F(Drive, MountRetriesThenGivesUp) {
               done());
 }
 
-// Neither a refused login (asked for again) nor a 256-character user name maps or opens.
+// Neither a refused login (its page followed, the login asked for again) nor a 256-character user
+// name maps or opens; a service not reached lets the stored login map.
 TEST_F(Drive, OpenMountsFirstUnlessConnected) {
     reg::set("DisableReKeyOnOpen", 0);
     provider::use("http");
-    provider::script(std::vector<provider::Answer>(1)); // no login in the answer
+    provider::script({{"Status: 409\r\nMessage: http://p/x\r\n"}}); // sent to a page instead
     openDrive(nullptr);
     reg::set("DisableReKeyOnOpen", 1);
     reg::set("DAVUser", std::string(256, 'u'));
     openDrive(nullptr);
     reg::set("DisableReKeyOnOpen", 0);
     reg::set("DAVUser", "u");
-    reg::set("authApiHost", "127.0.0.1:1"); // a service not reached lets the stored login map
+    reg::set("authApiHost", "127.0.0.1:1");
     openDrive(nullptr);
     EXPECT_EQ(kUnmount + kUnmount + kUnmount + add("0") + kStart +
-                  "showStatus 3 disconnected Der Verbindungsaufbau ist fehlgeschlagen.\r\nBitte "
-                  "geben Sie Ihre Zugangsdaten erneut ein.;requestLogin true;" +
+                  "followAuthentication 0 http://p/x;showStatus 3 disconnected Der "
+                  "Verbindungsaufbau ist fehlgeschlagen.\r\nBitte geben Sie Ihre Zugangsdaten "
+                  "erneut ein.;requestLogin true;" +
                   kStart.substr(1) + "showMessage Ein interner Fehler ist aufgetreten.;" +
                   kStart.substr(1) +
                   "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;shellOpen none T:  5;",
@@ -130,8 +132,10 @@ TEST_F(Drive, UnmountAndAutoMount) {
     EXPECT_EQ("T:", reg::get("DriveLetter"));
     done();
     reg::set("SaveCredentials", 0);
-    reg::set("AutoMount", 1);
-    autoMount();
+    for (int on : {2, 1}) { // only 1 is on
+        reg::set("AutoMount", on);
+        autoMount();
+    }
     EXPECT_EQ("|showStatus 3 disconnected Automatisches Verbinden fehlgeschlagen,\r\nSie haben "
               "keine Logindaten gespeichert.;",
               done());
