@@ -121,6 +121,11 @@ TEST_F(Drive, OpenMountsFirstUnlessConnected) {
 }
 
 TEST_F(Drive, UnmountAndAutoMount) {
+    recording::online = false; // offline: the drive is let go, and nothing more
+    EXPECT_FALSE(mountDrive(false));
+    EXPECT_EQ(kUnmount + "|pause 250;showStatus 1 disconnected Sie haben derzeit keine Verbindung "
+                         "zum Internet.;",
+              done());
     unmountDrive(true); // SaveCredentials absent: the login is kept
     EXPECT_EQ("p", reg::get("DAVPasswd"));
     // With no letter stored, a failed mapping stores none; a successful one keeps its letter.
