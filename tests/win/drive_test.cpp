@@ -58,13 +58,15 @@ static std::string done() { // the provider's calls, then the recorded effects; 
 }
 
 static const std::string kUnmount = "cancel T: force=0;cancel T: force=1;";
-static std::string add(const char* code) {
-    return "add T: http://h/s user=u password=p type=1 flags=1 -> " + std::string(code) + ";";
+static std::string add(const char* code, const std::string& remote = "http://h/s",
+                       const std::string& password = "p") {
+    return "add T: " + remote + " user=u password=" + password + " type=1 flags=1 -> " + code + ";";
 }
 static const std::string kStart =
     "|pause 250;showStatus 1 disconnected Verbinde zur Nimbara.\r\nEinen Moment bitte.;";
 
 class Drive : public testing::Test {
+protected:
     void SetUp() override {
         app = AppState();
         drives.clear();
@@ -118,6 +120,31 @@ TEST_F(Drive, OpenMountsFirstUnlessConnected) {
                   kStart.substr(1) +
                   "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;shellOpen none T:  5;",
               done());
+}
+
+// A name or password longer than 255 characters is not mapped cut short; an absent share is the
+// default one; the web-folder methods map nothing, after the notice.
+TEST_F(Drive, MountsOnlyWhatFits) {
+    const std::string password(255, 'p'), connected = "showStatus 1 connected Ihre Nimbara\r\nist "
+                                                      "verbunden.;";
+    const std::vector<std::tuple<const char*, std::string, std::string>> cases = {
+        {"DAVPasswd", password, add("0", "http://h/s", password) + kStart + connected},
+        {"DAVPasswd", password + "p", kStart + "showMessage Ein interner Fehler ist aufgetreten.;"},
+        {"DAVShare", std::string(247, 's'),
+         kStart + "showMessage Ein interner Fehler ist aufgetreten.;"},
+        {"DAVShare", "-", add("0", "http://h/Nimbara") + kStart + connected},
+        {"ForceMethod", "2", kStart}};
+    for (const auto& [name, value, effects] : cases) {
+        SetUp();
+        if (value == "-")
+            RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, name);
+        else if (value == "2")
+            reg::set(name, 2);
+        else
+            reg::set(name, value);
+        EXPECT_EQ(effects.find("add") == 0, mountDrive(false)) << name;
+        EXPECT_EQ(kUnmount + effects, done()) << name;
+    }
 }
 
 TEST_F(Drive, UnmountAndAutoMount) {
