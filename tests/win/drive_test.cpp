@@ -45,6 +45,9 @@ DWORD connectionName(const char* localName, char* remoteName, DWORD* size) {
 static decltype(&WNetCancelConnection2A) realCancel;
 static DWORD WINAPI cancelUpdatingTheProfile(LPCSTR name, DWORD flags, BOOL force) {
     EXPECT_EQ(DWORD(CONNECT_UPDATE_PROFILE), flags) << name;
+    const std::string& calls = recording::calls; // an unmount pauses between its two cancels
+    size_t size = calls.size();
+    EXPECT_EQ(force != FALSE, size >= 10 && calls.compare(size - 10, 10, "pause 250;") == 0);
     return realCancel(name, flags, force);
 }
 
@@ -162,7 +165,12 @@ TEST_F(Drive, UnmountAndAutoMount) {
     EXPECT_EQ("-", reg::get("DriveLetter"));
     EXPECT_TRUE(mountDrive(false));
     EXPECT_EQ("T:", reg::get("DriveLetter"));
-    done();
+    const std::string connecting = kStart.substr(kStart.find("show")); // no letter: no unmount
+    EXPECT_EQ(kUnmount + add("67") + add("0") + "|pause 250;" + connecting +
+                  "showStatus 3 disconnected Die Verbindung zur Nimbara konnte nicht hergestellt "
+                  "werden.\r\nBitte versuchen Sie es erneut.;" +
+                  connecting + "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;",
+              done());
     reg::set("SaveCredentials", 0);
     for (int on : {2, 1}) { // only 1 is on
         reg::set("AutoMount", on);
