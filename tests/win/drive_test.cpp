@@ -179,6 +179,16 @@ TEST_F(Drive, UnmountAndAutoMount) {
     EXPECT_EQ("|showStatus 3 disconnected Automatisches Verbinden fehlgeschlagen,\r\nSie haben "
               "keine Logindaten gespeichert.;",
               done());
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DriveLetter");
+    unmountDrive(true); // not saved: the login goes, with a letter stored or not
+    EXPECT_EQ("", reg::get("DAVPasswd"));
+    // Saved, and refused at the service: the login is asked for, and the drive will not open.
+    reg::set("SaveCredentials", 1);
+    reg::set("DisableReKeyOnOpen", 0);
+    provider::use("http");
+    provider::script(std::vector<provider::Answer>(1));
+    autoMount();
+    EXPECT_NE(std::string::npos, done().find("requestLogin false;"));
 }
 
 // Only a volume counts, an arrival by each of its drives (A: to Z:, the share in any form under
