@@ -308,4 +308,82 @@ TEST_F(Dialog, InfoPageShowsTheRuntimeText) {
     redirectImport("advapi32.dll", "EqualSid", realEqualSid);
 }
 
+// What the link's procedures send and invalidate, and a hand cursor that may be missing.
+std::vector<WPARAM> fontsSet;
+std::vector<BOOL> erased;
+bool noHand = false;
+decltype(&SendMessageA) realSend;
+decltype(&InvalidateRect) realInvalidate;
+decltype(&LoadCursorA) realLoadCursor;
+LRESULT WINAPI sendRecorded(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    message == WM_SETFONT ? fontsSet.push_back(wParam) : void();
+    return realSend(window, message, wParam, lParam);
+}
+BOOL WINAPI invalidateRecorded(HWND window, const RECT* area, BOOL erase) {
+    return erased.push_back(erase), realInvalidate(window, area, erase);
+}
+HCURSOR WINAPI loadCursor(HINSTANCE module, LPCSTR name) {
+    return noHand && name == IDC_HAND ? nullptr : realLoadCursor(module, name);
+}
+
+// A link on a window of its own, at (300, 300) on the screen: made once, its font or else the
+// system font underlined while the mouse is over it (captured, in client coordinates), the hand
+// cursor or else the arrow, blue on the parent's own brush; all given back when it goes.
+TEST(Hyperlink, FollowsTheMouseWithItsOwnFont) {
+    realSend = redirectImport("user32.dll", "SendMessageA", sendRecorded);
+    realInvalidate = redirectImport("user32.dll", "InvalidateRect", invalidateRecorded);
+    realLoadCursor = redirectImport("user32.dll", "LoadCursorA", loadCursor);
+    HWND parent = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 300, 300, 200, 100, nullptr,
+                                nullptr, nullptr, nullptr);
+    HFONT own = CreateFontA(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    HDC dc = GetDC(parent);
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
+    for (HFONT font : {own, HFONT(nullptr)}) {
+        HWND plain = CreateWindowA("STATIC", "", WS_CHILD, 0, 50, 50, 20, parent, HMENU(8), 0, 0);
+        HWND link = CreateWindowA("STATIC", "", WS_CHILD, 10, 10, 50, 20, parent, HMENU(7), 0, 0);
+        SendMessageA(link, WM_SETFONT, WPARAM(font), FALSE);
+        EXPECT_TRUE(makeHyperlink(parent, 7) && attachHyperlink(link));
+        EXPECT_FALSE(makeHyperlink(parent, 9) || attachHyperlink(nullptr));
+        EXPECT_TRUE(GetWindowLongPtrA(link, GWL_STYLE) & SS_NOTIFY);
+        for (HWND window : {parent, link}) // each subclassed once
+            EXPECT_FALSE(
+                GetPropA(window, "_Hyperlink_Original_Proc_") == HANDLE(hyperlinkStaticProc) ||
+                GetPropA(window, "_Hyperlink_Original_Proc_") == HANDLE(hyperlinkParentProc));
+        HANDLE underline = GetPropA(link, "_Hyperlink_Underline_Font_");
+        LOGFONTA made = {}, base = {};
+        GetObjectA(underline, sizeof made, &made);
+        GetObjectA(font ? HGDIOBJ(font) : GetStockObject(SYSTEM_FONT), sizeof base, &base);
+        EXPECT_TRUE(made.lfUnderline && !made.lfStrikeOut && made.lfHeight == base.lfHeight &&
+                    !strcmp(made.lfFaceName, base.lfFaceName));
+        fontsSet.clear(), erased.clear();
+        for (int x : {5, 45, 55}) // over it, still over it, beside it
+            SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(x, 5));
+        EXPECT_EQ((std::vector<WPARAM>{WPARAM(underline), WPARAM(font)}), fontsSet);
+        EXPECT_EQ((std::vector<BOOL>{FALSE, FALSE}), erased);
+        EXPECT_EQ(nullptr, GetCapture());
+        for (bool missing : {false, true}) {
+            noHand = missing;
+            EXPECT_EQ(1, SendMessageA(link, WM_SETCURSOR, WPARAM(link), HTCLIENT));
+            EXPECT_EQ(LoadCursorA(nullptr, missing ? IDC_ARROW : IDC_HAND), GetCursor());
+        }
+        LRESULT plainBrush = SendMessageA(parent, WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(plain));
+        EXPECT_NE(RGB(0, 0, 255), GetTextColor(dc));
+        EXPECT_EQ(plainBrush, SendMessageA(parent, WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(link)));
+        EXPECT_EQ(RGB(0, 0, 255), GetTextColor(dc));
+        fontsSet.clear();
+        DestroyWindow(link);
+        EXPECT_EQ((std::vector<WPARAM>{WPARAM(font)}), fontsSet);
+        EXPECT_TRUE(GetObjectType(underline) == 0 && (!font || GetObjectType(font) == OBJ_FONT));
+        DestroyWindow(plain);
+    }
+    ReleaseDC(parent, dc);
+    DestroyWindow(parent);
+    UnhookWindowsHookEx(hook);
+    DeleteObject(own);
+    EXPECT_EQ(0, propertiesLeft);
+    redirectImport("user32.dll", "SendMessageA", realSend);
+    redirectImport("user32.dll", "InvalidateRect", realInvalidate);
+    redirectImport("user32.dll", "LoadCursorA", realLoadCursor);
+}
+
 } // namespace
