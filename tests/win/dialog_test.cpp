@@ -41,6 +41,16 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
     run(kPageUsed, {[&](HWND frame) {
             HWND page = shownPage(frame); // Login: the links below are its own
+            // Above the tab control, its own size, a pixel left and two up of the tab control's
+            // place in the frame's window coordinates.
+            RECT tabs, outer, at;
+            POINT origin = {0, 0};
+            GetWindowRect(GetDlgItem(frame, IDC_PROPERTIES_TABS), &tabs);
+            GetWindowRect(frame, &outer), GetWindowRect(page, &at), ClientToScreen(frame, &origin);
+            EXPECT_TRUE(at.left == origin.x + tabs.left - outer.left - 1 &&
+                        at.right - at.left > 99 && at.top == origin.y + tabs.top - outer.top - 2 &&
+                        at.bottom - at.top > 99);
+            EXPECT_EQ(page, GetWindow(frame, GW_CHILD));
             EXPECT_EQ("\xDC&bernehmen", text(frame, IDC_APPLY)); // Windows-1252
             SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LOGIN_NAME, EN_SETFOCUS), 0);
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, IDC_APPLY))); // focus is no change
@@ -69,6 +79,8 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
             EXPECT_FALSE(IsIconic(frame) || shown(page));
             EXPECT_EQ(0, SendDlgItemMessageA(frame, IDC_PROPERTIES_TABS, TCM_GETCURSEL, 0, 0));
             EXPECT_EQ(nullptr, GetDlgItem(shownPage(frame), IDC_LOGIN_NAME));
+            bringPropertiesForward(kPageLogin);
+            EXPECT_EQ(page, shownPage(frame)); // the same page again
             press(frame, IDCANCEL);
         }});
     UnhookWindowsHookEx(hook);
