@@ -93,8 +93,9 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
 }
 
 // A mount waiting for the login runs on OK, changed or not, and opens the drive only when it
-// succeeded; one refused again keeps its own retry. A page never opened is never applied. Apply
-// stores and disables itself, Abbrechen keeps that; the change stays pending, so OK applies again.
+// succeeded; one refused again keeps its own retry. A page never opened or only looked at is never
+// applied. Apply stores and disables itself, Abbrechen keeps that; the change stays pending, so OK
+// applies again.
 TEST_F(Dialog, OkApplyAndAbbrechen) {
     // The retry the login request sets, the button, whether the mount succeeds, what was done.
     for (const auto& [retry, button, mounts, done] :
@@ -112,10 +113,11 @@ TEST_F(Dialog, OkApplyAndAbbrechen) {
         EXPECT_TRUE(PeekMessageA(&posted, nullptr, WM_USER + 100, WM_USER + 100, PM_REMOVE));
         app.mainWindow = owner;
         recording::calls.clear();
-        EXPECT_EQ(button, run(kPageGeneral, {[r = retry, b = button](HWND frame) {
-                                  r == 1 ? markChanged(shownPage(frame)) : void();
-                                  press(frame, b);
-                              }}));
+        EXPECT_EQ(button,
+                  run(retry == 1 ? kPageGeneral : kPageLogin, {[r = retry, b = button](HWND frame) {
+                          r == 1 ? markChanged(shownPage(frame)) : void();
+                          press(frame, b);
+                      }}));
         EXPECT_EQ(done, recording::calls) << retry << " " << button;
         EXPECT_EQ(mounts ? 0 : 2, app.retryAfterLogin);
     }
