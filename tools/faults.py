@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The fault list's reader (tools/faults.txt): lists the faults and applies one to a tree.
 
-usage: faults.py list
+usage: faults.py list                one line per fault: id, file, what, and the reason it cannot
+                                     be caught here when its block gives one ("! " line)
        faults.py apply ID TREE     exit 0 applied, 3 the text is not found exactly once
 """
 import os
@@ -17,8 +18,11 @@ def faults():
         line = line.rstrip("\n")
         head = re.match(r"== (\S+) (\S+): (.*)", line)
         if head:
-            current = {"id": head[1], "file": head[2], "what": head[3], "old": [], "new": []}
+            current = {"id": head[1], "file": head[2], "what": head[3], "old": [], "new": [],
+                       "uncatchable": ""}
             found.append(current)
+        elif current and line.startswith("! "):
+            current["uncatchable"] += (" " if current["uncatchable"] else "") + line[2:]
         elif current and line and line[0] in "-+" and line[1:2] in (" ", ""):
             current["old" if line[0] == "-" else "new"].append(line[2:])
     return found
@@ -41,7 +45,7 @@ def apply(fault, tree):
 def main():
     if sys.argv[1:2] == ["list"]:
         for f in faults():
-            print("%s\t%s\t%s" % (f["id"], f["file"], f["what"]))
+            print("%s\t%s\t%s\t%s" % (f["id"], f["file"], f["what"], f["uncatchable"]))
         return 0
     if len(sys.argv) == 4 and sys.argv[1] == "apply":
         for f in faults():

@@ -156,12 +156,17 @@ if [ -n "$baseline" ]; then
   exit 1
 fi
 
-caught=0 missed=0
+caught=0 missed=0 uncatchable=0
 for id in "${ids[@]}"; do
   what=$(faults list | awk -F'\t' -v id="$id" '$1 == id { print $2 ": " $3 }')
   file=$(faults list | awk -F'\t' -v id="$id" '$1 == id { print $2 }')
+  why=$(faults list | awk -F'\t' -v id="$id" '$1 == id { print $4 }')
   started=$SECONDS
-  if ! faults apply "$id" "$tree"; then
+  if [ -n "$why" ]; then
+    echo "$id  not catchable here: $why ($what)" | tee -a "$results"
+    uncatchable=$((uncatchable + 1))
+    continue
+  elif ! faults apply "$id" "$tree"; then
     line="$id  does not apply  ($what)"
   elif ! build; then
     line="$id  does not build  ($what)"
@@ -179,4 +184,4 @@ for id in "${ids[@]}"; do
   # Back to the original; a fresh time stamp makes the next build recompile the file.
   [ -n "$file" ] && cp "$scratch/pristine/$file" "$tree/$file"
 done
-echo "$caught caught, $missed missed" | tee -a "$results"
+echo "$caught caught, $missed missed, $uncatchable marked as not catchable here" | tee -a "$results"
