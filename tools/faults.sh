@@ -104,7 +104,7 @@ run_program() {
   local program="$1" out="$logs/$1.log" from=$SECONDS status
   shift
   (cd "$win" && NIMBARA_BIN="$win/bin" NIMBARA_EXE="$win/bin/Nimbara.exe" \
-    NIMBARA_PROVIDER_STATE="$win/provider-state" NIMBARA_TEST_TIMEOUT=400 \
+    NIMBARA_PROVIDER_STATE="$win/provider-state" NIMBARA_TEST_TIMEOUT=90 \
     bash "$tree/tests/support/wine-run.sh" "$prefix" "$win/bin/$program.exe" "$@" >"$out" 2>&1 </dev/null)
   status=$?
   echo "$program $* $((SECONDS - from)) s" >>"$logs/times.log"
