@@ -289,6 +289,13 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
             redirectImport("kernel32.dll", "GetVersionExA", real);
             EXPECT_EQ("1000D: -- --", stored());
             EXPECT_FALSE(autostartEnabled());
+            for (int id : {IDC_AUTOSTART, IDC_AUTO_MOUNT, IDC_MY_COMPUTER_ICON, IDC_DESKTOP_ICON,
+                           IDC_SSL, IDC_DRIVE_LETTER_LIST}) { // each a change of its own
+                WORD clicked = id == IDC_DRIVE_LETTER_LIST ? CBN_SELCHANGE : BN_CLICKED;
+                SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, clicked), 0);
+                EXPECT_TRUE(enabled(frame, IDC_APPLY)) << id;
+                press(frame, IDC_APPLY);
+            }
         }},
         "settings");
 }
