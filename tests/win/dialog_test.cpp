@@ -20,7 +20,8 @@ using namespace dialogtest;
 
 namespace {
 
-// Link properties left on windows at their destruction, counted after each WM_DESTROY.
+// Link properties, and link procedures or none, left on windows at their destruction, counted
+// after each WM_DESTROY.
 int propertiesLeft = 0;
 BOOL CALLBACK countLinkProperty(HWND, LPCSTR name, HANDLE) {
     propertiesLeft += HIWORD(reinterpret_cast<UINT_PTR>(name)) && !strncmp(name, "_Hyperlink_", 11);
@@ -28,8 +29,12 @@ BOOL CALLBACK countLinkProperty(HWND, LPCSTR name, HANDLE) {
 }
 LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
     auto sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (sent->message == WM_DESTROY)
+    if (sent->message == WM_DESTROY) {
         EnumPropsA(sent->hwnd, countLinkProperty);
+        auto procedure = WNDPROC(GetWindowLongPtrA(sent->hwnd, GWLP_WNDPROC));
+        propertiesLeft +=
+            !procedure || procedure == hyperlinkStaticProc || procedure == hyperlinkParentProc;
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
