@@ -176,12 +176,23 @@ TEST_F(Dialog, LoginOnThePage) {
             EXPECT_EQ("--++annap", login(frame, "p", "Status: 409\r\nMessage: http://p/x\r\n"));
             EXPECT_TRUE(IsIconic(frame) && app.retryAfterLogin == kRetryNothing);
             ShowWindow(frame, SW_RESTORE);
+            // A new letter too: the new login is stored before the drive moves to the letter.
+            reg::set("DriveLetter", "T:");
+            bringPropertiesForward(kPageSettings);
+            HWND settings = shownPage(frame);
+            SendDlgItemMessageA(settings, IDC_DRIVE_LETTER_LIST, CB_SELECTSTRING, -1, LPARAM("Q:"));
+            SendMessageA(settings, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_LETTER_LIST, CBN_SELCHANGE), 0);
+            bringPropertiesForward(kPageLogin);
+            recording::mount = [](bool) {
+                return recording::record(std::to_string(provider::requests().size())), true;
+            };
             EXPECT_EQ("++--",
                       login(frame, "portal", "Name: dav\r\nPassword: p\r\nShare: s\r\n", IDOK));
         }});
     ASSERT_EQ(3u, provider::requests().size());
     EXPECT_NE(std::string::npos, provider::requests()[2].path.find("=anna&password=portal&"));
-    EXPECT_EQ("shellOpen none http://p/x  5;unmountDrive false;mountDrive false;",
+    EXPECT_EQ("shellOpen none http://p/x  5;unmountDrive false;mountDrive false;3;"
+              "unmountDrive false;mountDrive false;3;",
               recording::calls);
 }
 
