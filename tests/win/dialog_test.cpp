@@ -109,6 +109,7 @@ TEST_F(Dialog, OkApplyAndAbbrechen) {
           {2, IDOK, false, "mountDrive true;"},
           {2, IDCANCEL, true, ""}}) {
         recording::mount = [mounts = mounts](bool) {
+            EXPECT_FALSE(app.propertiesOpen || app.propertiesWindow); // a new request may open it
             app.retryAfterLogin = mounts ? 0 : 2; // as a mount refused again leaves it
             return mounts;
         };
@@ -194,6 +195,11 @@ TEST_F(Dialog, LoginOnThePage) {
     EXPECT_EQ("shellOpen none http://p/x  5;unmountDrive false;mountDrive false;3;"
               "unmountDrive false;mountDrive false;3;",
               recording::calls);
+    app.retryAfterLogin = kRetryMountAndOpen; // a page named with the dialog closed: no mount
+    AuthOutcome redirect;
+    redirect.redirectPage = "http://p/y";
+    followAuthentication(redirect);
+    EXPECT_EQ(kRetryNothing, app.retryAfterLogin);
 }
 
 // What the General page sets up: the picture shown, then the type, the figures ("~" when
@@ -263,6 +269,7 @@ BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
 TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     reg::set("DriveLetter", "C:");
     reg::set("AutoMount", 1);
+    reg::set("MyComputerIcon", 2); // only 1 is on
     recording::unmount = [] { recording::record(reg::get("DriveLetter")); };
     recording::mount = [](bool) { return recording::record(reg::get("DriveLetter")), true; };
     app.connected = true;
