@@ -171,6 +171,7 @@ TEST_F(Dialog, LoginOnThePage) {
             EXPECT_TRUE(shown(GetDlgItem(shownPage(frame), IDC_LOGIN_STORED_NOTE)));
             EXPECT_EQ("--++annaportal", login(frame, "portal", ""));
             reg::set("authApiHost", provider::host("http"));
+            EXPECT_EQ("--++anna", login(frame, "", "")); // one field empty: nothing is sent
             EXPECT_EQ("--++annawrong", login(frame, "wrong", "Status: 200\r\n"));
             // Sent to a page instead: the dialog makes way, and closing it will mount nothing.
             app.retryAfterLogin = kRetryMountAndOpen;
