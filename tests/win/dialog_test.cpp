@@ -44,8 +44,10 @@ LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
 TEST_F(Dialog, OpensOnLoginWithItsLinks) {
     std::vector<HGDIOBJ> fonts;
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
+    reg::set("DAVUser", "");
     run(kPageUsed, {[&](HWND frame) {
             HWND page = shownPage(frame); // Login: the links below are its own
+            EXPECT_FALSE(shown(GetDlgItem(page, IDC_LOGIN_STORED_NOTE))); // DAVUser empty
             // Above the tab control, its own size, a pixel left and two up of the tab control's
             // place in the frame's window coordinates.
             RECT tabs, outer, at;
@@ -90,6 +92,8 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
         }});
     UnhookWindowsHookEx(hook);
     EXPECT_EQ(0, propertiesLeft);
+    app.instance = GetModuleHandleA("kernel32.dll"); // no dialog there: not left marked open
+    EXPECT_TRUE(runPropertiesDialog(kPageGeneral) == -1 && !app.propertiesOpen);
     for (HGDIOBJ font : fonts)
         EXPECT_TRUE(font && GetObjectType(font) == 0); // made, and deleted
     std::string help =
@@ -133,7 +137,11 @@ TEST_F(Dialog, OkApplyAndAbbrechen) {
         press(frame, IDC_APPLY);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, IDC_APPLY)));
     };
-    run(kPageLogin, {clickAndApply, [](HWND frame) { press(frame, IDCANCEL); }});
+    run(kPageLogin, {clickAndApply, [](HWND frame) {
+                         SendDlgItemMessageA(shownPage(frame), IDC_SAVE_CREDENTIALS, BM_CLICK, 0,
+                                             0);
+                         press(frame, IDCANCEL); // not applied
+                     }});
     EXPECT_EQ("1", reg::get("SaveCredentials"));
     run(kPageLogin, {clickAndApply, [](HWND frame) {
                          reg::set("SaveCredentials", 7);
@@ -168,7 +176,8 @@ TEST_F(Dialog, LoginOnThePage) {
                       "Logindaten Ihrer Registrierung auf " NIMBARA_PORTAL_HOST
                       " ben\xF6tigt werden.",
                       text(shownPage(frame), IDC_LOGIN_ERROR));
-            EXPECT_TRUE(shown(GetDlgItem(shownPage(frame), IDC_LOGIN_STORED_NOTE)));
+            for (int id : {IDC_LOGIN_STORED_NOTE, IDC_LOGIN_SUCCESS_MARK, IDC_LOGIN_FAILURE_MARK})
+                EXPECT_EQ(id != IDC_LOGIN_FAILURE_MARK, shown(GetDlgItem(shownPage(frame), id)));
             EXPECT_EQ("--++annaportal", login(frame, "portal", ""));
             reg::set("authApiHost", provider::host("http"));
             EXPECT_EQ("--++anna", login(frame, "", "")); // one field empty: nothing is sent
