@@ -59,8 +59,11 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
                         at.bottom - at.top > 99);
             EXPECT_EQ(page, GetWindow(frame, GW_CHILD));
             EXPECT_EQ("\xDC&bernehmen", text(frame, IDC_APPLY)); // Windows-1252
-            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LOGIN_NAME, EN_SETFOCUS), 0);
+            for (WORD focus : {EN_SETFOCUS, EN_KILLFOCUS})
+                SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LOGIN_NAME, focus), 0);
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, IDC_APPLY))); // focus is no change
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LOGIN_PASSWORD, EN_CHANGE), 0);
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(frame, IDC_APPLY))); // typing is
             EXPECT_NE(reinterpret_cast<HANDLE>(hyperlinkParentProc),
                       GetPropA(page, "_Hyperlink_Original_Proc_")); // the page's own, kept once
             HDC dc = GetDC(page);
@@ -76,6 +79,11 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
                  {GetDlgItem(page, IDC_PASSWORD_CHANGE_LINK),
                   GetDlgItem(page, IDC_PASSWORD_FORGOTTEN_LINK), GetDlgItem(frame, IDC_HELP_LINK)})
                 fonts.push_back(GetPropA(link, "_Hyperlink_Underline_Font_"));
+            for (int id : {IDC_PASSWORD_CHANGE_LINK, IDC_PASSWORD_FORGOTTEN_LINK}) {
+                SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), 0);
+                EXPECT_TRUE(IsIconic(frame)) << id;
+                ShowWindow(frame, SW_RESTORE);
+            }
             SendDlgItemMessageA(frame, IDC_HELP_LINK, WM_LBUTTONDOWN, MK_LBUTTON, 0);
             EXPECT_TRUE(IsIconic(frame));
             ShowWindow(frame, SW_RESTORE);
@@ -96,9 +104,10 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
     EXPECT_TRUE(runPropertiesDialog(kPageGeneral) == -1 && !app.propertiesOpen);
     for (HGDIOBJ font : fonts)
         EXPECT_TRUE(font && GetObjectType(font) == 0); // made, and deleted
-    std::string help =
-        "shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/Hilfe";
-    EXPECT_EQ(help + "  1;" + help + "  1;", recording::calls);
+    std::string portal = "shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/";
+    EXPECT_EQ(portal + "PasswortAendern  1;" + portal + "PasswortVergessen  1;" + portal +
+                  "Hilfe  1;" + portal + "Hilfe  1;",
+              recording::calls);
 }
 
 // A mount waiting for the login runs on OK, changed or not, and opens the drive only when it
@@ -178,6 +187,7 @@ TEST_F(Dialog, LoginOnThePage) {
                       text(shownPage(frame), IDC_LOGIN_ERROR));
             for (int id : {IDC_LOGIN_STORED_NOTE, IDC_LOGIN_SUCCESS_MARK, IDC_LOGIN_FAILURE_MARK})
                 EXPECT_EQ(id != IDC_LOGIN_FAILURE_MARK, shown(GetDlgItem(shownPage(frame), id)));
+            EXPECT_EQ("", text(shownPage(frame), IDC_LOGIN_NAME)); // a stored login is not shown
             EXPECT_EQ("--++annaportal", login(frame, "portal", ""));
             reg::set("authApiHost", provider::host("http"));
             EXPECT_EQ("--++anna", login(frame, "", "")); // one field empty: nothing is sent
