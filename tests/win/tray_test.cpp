@@ -113,9 +113,10 @@ TEST(InternetCheck, OfflineSystemGetsTheOfflineMessage) {
     ASSERT_TRUE(realState && realBox);
     for (auto [flags, online] : {std::pair{0x20u, false}, {0x21u, true}})
         EXPECT_EQ(online, (reportedFlags = flags, internetAvailable())) << flags;
+    showInformation("i"); // with the information icon
     redirectImport("wininet.dll", "InternetGetConnectedState", realState);
     redirectImport("user32.dll", "MessageBoxA", realBox);
-    EXPECT_EQ("Nimbara: offline 0;", boxes);
+    EXPECT_EQ("Nimbara: offline 0;Nimbara: i 64;", boxes);
 }
 
 } // namespace
