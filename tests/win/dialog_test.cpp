@@ -47,6 +47,7 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
     reg::set("DAVUser", "");
     run(kPageUsed, {[&](HWND frame) {
             HWND page = shownPage(frame); // Login: the links below are its own
+            EXPECT_EQ(GetDlgItem(page, IDC_LOGIN_NAME), GetFocus());
             EXPECT_FALSE(shown(GetDlgItem(page, IDC_LOGIN_STORED_NOTE))); // DAVUser empty
             // Above the tab control, its own size, a pixel left and two up of the tab control's
             // place in the frame's window coordinates.
@@ -199,9 +200,10 @@ TEST_F(Dialog, LoginOnThePage) {
             EXPECT_TRUE(IsIconic(frame) && app.retryAfterLogin == kRetryNothing);
             ShowWindow(frame, SW_RESTORE);
             // A new letter too: the new login is stored before the drive moves to the letter.
-            reg::set("DriveLetter", "T:");
             bringPropertiesForward(kPageSettings);
             HWND settings = shownPage(frame);
+            EXPECT_EQ("X:", text(settings, IDC_DRIVE_LETTER_LIST)); // none stored
+            reg::set("DriveLetter", "T:");
             SendDlgItemMessageA(settings, IDC_DRIVE_LETTER_LIST, CB_SELECTSTRING, -1, LPARAM("Q:"));
             SendMessageA(settings, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_LETTER_LIST, CBN_SELCHANGE), 0);
             bringPropertiesForward(kPageLogin);
@@ -284,11 +286,11 @@ BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 5, version->dwMinorVersion = 1;
 }
 
-// C: is offered though in use, with the 22 free letters; focus is no change; Apply writes every
+// Z: is offered though in use, with the 22 free letters; focus is no change; Apply writes every
 // box and reconnects under the new letter. Then the Explorer entries go as whole keys, the start
 // box keeps AutoMount's mark, no selection stores no letter, on XP SSL is not stored.
 TEST_F(Dialog, SettingsPageAppliesItsChoices) {
-    reg::set("DriveLetter", "C:");
+    reg::set("DriveLetter", "Z:");
     reg::set("AutoMount", 1);
     reg::set("MyComputerIcon", 2); // only 1 is on
     recording::unmount = [] { recording::record(reg::get("DriveLetter")); };
@@ -307,7 +309,7 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     };
     run(kPageSettings, {[&](HWND frame) {
             HWND page = shownPage(frame);
-            EXPECT_EQ("C: Verschl\xFCsselte Dateitransfers 23",
+            EXPECT_EQ("Z: Verschl\xFCsselte Dateitransfers 23",
                       text(page, IDC_DRIVE_LETTER_LIST) + " " + text(page, IDC_SSL) + " " +
                           std::to_string(
                               SendDlgItemMessageA(page, IDC_DRIVE_LETTER_LIST, CB_GETCOUNT, 0, 0)));
@@ -321,7 +323,7 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
                                 reinterpret_cast<LPARAM>("D:"));
             SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_LETTER_LIST, CBN_SELCHANGE), 0);
             press(frame, IDC_APPLY);
-            EXPECT_EQ("unmountDrive false;C:;mountDrive false;D:;", recording::calls);
+            EXPECT_EQ("unmountDrive false;Z:;mountDrive false;D:;", recording::calls);
             EXPECT_EQ("1110D: Nimbara- Nimbara-", stored());
             for (const char* folder : {"MyComputer", "Desktop"})
                 reg::set("", "x", (nameSpace(folder) + "\\Below").c_str());

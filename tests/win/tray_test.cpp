@@ -34,6 +34,7 @@ decltype(&Shell_NotifyIconA) realShellNotify = nullptr;
 
 BOOL WINAPI recordShellNotify(DWORD message, PNOTIFYICONDATAA d) {
     const std::vector<BYTE> picture = iconPixels(d->hIcon);
+    EXPECT_TRUE(!app.trayStatusIcon || !iconPixels(app.trayStatusIcon).empty()); // still held
     shellCalls.push_back(std::to_string(message) + " " + std::to_string(d->cbSize) + " " +
                          std::to_string(d->uID) + " " + std::to_string(d->uFlags) + " " +
                          std::to_string(d->uCallbackMessage) + " " + d->szTip + "|" + d->szInfo +
