@@ -282,18 +282,27 @@ std::string nameSpace(const char* folder) {
     return std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + folder +
            "\\NameSpace\\{5E1A7C20-3B9D-4F62-A8D1-7C04E9B2F318}";
 }
+decltype(&GetDriveTypeA) realDriveType;
+UINT WINAPI driveTypes(LPCSTR root) { // R: a network drive, S: of unknown type
+    return *root == 'R' ? DRIVE_REMOTE : *root == 'S' ? DRIVE_UNKNOWN : realDriveType(root);
+}
 BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 5, version->dwMinorVersion = 1;
 }
 
-// Z: is offered though in use, with the 22 free letters; focus is no change; Apply writes every
-// box and reconnects under the new letter. Then the Explorer entries go as whole keys, the start
-// box keeps AutoMount's mark, no selection stores no letter, on XP SSL is not stored.
+// Z: is offered though in use, with the 21 free letters (R: a network drive is not, S: of unknown
+// type is); the stored boxes shown; focus is no change; Apply writes every box and reconnects under
+// the new letter. Then the Explorer entries go as whole keys, the start box keeps AutoMount's
+// mark, no selection stores no letter, on XP SSL is not stored. The web-folder methods have no
+// letter and no connecting at start.
 TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     reg::set("DriveLetter", "Z:");
     reg::set("AutoMount", 1);
     reg::set("MyComputerIcon", 2); // only 1 is on
-    recording::unmount = [] { recording::record(reg::get("DriveLetter")); };
+    reg::set("DesktopIcon", 1);
+    reg::set("SSL", 1);
+    recording::unmount = [] { recording::record(reg::get("DriveLetter")), app.connected = false; };
+    realDriveType = redirectImport("kernel32.dll", "GetDriveTypeA", driveTypes);
     recording::mount = [](bool) { return recording::record(reg::get("DriveLetter")), true; };
     app.connected = true;
     auto stored = [] { // the entries' titles, and what is below them
@@ -309,12 +318,13 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     };
     run(kPageSettings, {[&](HWND frame) {
             HWND page = shownPage(frame);
-            EXPECT_EQ("Z: Verschl\xFCsselte Dateitransfers 23",
+            EXPECT_EQ("Z: Verschl\xFCsselte Dateitransfers 22",
                       text(page, IDC_DRIVE_LETTER_LIST) + " " + text(page, IDC_SSL) + " " +
                           std::to_string(
                               SendDlgItemMessageA(page, IDC_DRIVE_LETTER_LIST, CB_GETCOUNT, 0, 0)));
-            EXPECT_TRUE(IsDlgButtonChecked(page, IDC_AUTO_MOUNT) &&
-                        !enabled(page, IDC_AUTO_MOUNT) && enabled(page, IDC_SSL));
+            EXPECT_TRUE(IsDlgButtonChecked(page, IDC_AUTO_MOUNT) && IsChild(page, GetFocus()) &&
+                        !enabled(page, IDC_AUTO_MOUNT) && enabled(page, IDC_SSL) &&
+                        enabled(page, IDC_DRIVE_LETTER_LIST));
             SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_AUTOSTART, BN_SETFOCUS), 0);
             EXPECT_FALSE(enabled(frame, IDC_APPLY));
             click(page);
@@ -324,7 +334,7 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
             SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_LETTER_LIST, CBN_SELCHANGE), 0);
             press(frame, IDC_APPLY);
             EXPECT_EQ("unmountDrive false;Z:;mountDrive false;D:;", recording::calls);
-            EXPECT_EQ("1110D: Nimbara- Nimbara-", stored());
+            EXPECT_EQ("1101D: Nimbara- --", stored());
             for (const char* folder : {"MyComputer", "Desktop"})
                 reg::set("", "x", (nameSpace(folder) + "\\Below").c_str());
             click(page);
@@ -333,7 +343,7 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
             auto real = redirectImport("kernel32.dll", "GetVersionExA", windowsXp);
             press(frame, IDC_APPLY);
             redirectImport("kernel32.dll", "GetVersionExA", real);
-            EXPECT_EQ("1000D: -- --", stored());
+            EXPECT_EQ("1011D: -- Nimbarax", stored());
             EXPECT_FALSE(autostartEnabled());
             for (int id : {IDC_AUTOSTART, IDC_AUTO_MOUNT, IDC_MY_COMPUTER_ICON, IDC_DESKTOP_ICON,
                            IDC_SSL, IDC_DRIVE_LETTER_LIST}) { // each a change of its own
@@ -344,6 +354,21 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
             }
         }},
         "settings");
+    redirectImport("kernel32.dll", "GetDriveTypeA", realDriveType);
+    reg::set("ForceMethod", 1);
+    reg::set("DriveLetter", "t:"); // matches no entry
+    run(kPageSettings, {[](HWND frame) {
+            HWND page = shownPage(frame);
+            EXPECT_TRUE(text(page, IDC_DRIVE_LETTER_LIST).empty() && enabled(page, IDC_SSL));
+            for (int click = 0; click < 2; ++click) {
+                SendDlgItemMessageA(page, IDC_AUTOSTART, BM_CLICK, 0, 0); // either way
+                for (int id : {IDC_DRIVE_LETTER_LIST, IDC_DRIVE_LETTER_LABEL, IDC_DRIVE_LETTER_NOTE,
+                               IDC_AUTO_MOUNT})
+                    EXPECT_FALSE(enabled(page, id)) << id;
+            }
+            press(frame, IDCANCEL);
+        }});
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "ForceMethod");
 }
 
 // EqualSid that never matches the Administrators group, as for a user outside it.
