@@ -247,21 +247,22 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
             EXPECT_EQ("not connected|Nichtverbundenes Netzlaufwerk|~|unbekannt|~|unbekannt|~|"
                       "unbekannt|Laufwerk T:||0/100",
                       general(page));
-            reg::set({{"statApiHost", provider::host("http")}, {"DriveLetter", "X:"}});
+            reg::set({{"statApiHost", provider::host("http")},
+                      {"DriveLetter", "X:\\"}}); // shown as stored
             provider::script(
                 {{"Status: 200\r\nQuota-Used-Bytes: 5\r\nQuota-Total-Bytes: 10\r\n"
                   "Quota-Available-Bytes: 5\r\nQuota-Used-Pretty: 5 B\r\nQuota-Available-"
                   "Pretty: 5 B\r\nQuota-Total-Pretty: 10 B\r\nPackage-Name: S\r\n"}});
             app.connected = true;
             press(page, IDC_REFRESH);
-            EXPECT_EQ("connected|Netzlaufwerk|5|5 B|5|5 B|10|10 B|Laufwerk X:|S|50/100",
+            EXPECT_EQ("connected|Netzlaufwerk|5|5 B|5|5 B|10|10 B|Laufwerk X:\\|S|50/100",
                       general(page));
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_REFRESH)));
             // No status: the figures sent go in, the bar follows, the others stay as they were.
             provider::script({{"Quota-Used-Bytes: 2\r\nQuota-Total-Bytes: 10\r\n"}});
             press(page, IDC_REFRESH);
             EXPECT_EQ(
-                "connected|Netzlaufwerk|~2|unbekannt|~5|unbekannt|~10|unbekannt|Laufwerk X:|S|"
+                "connected|Netzlaufwerk|~2|unbekannt|~5|unbekannt|~10|unbekannt|Laufwerk X:\\|S|"
                 "20/100",
                 general(page));
             auto brush = [page](int id) {
@@ -366,8 +367,12 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
                                IDC_AUTO_MOUNT})
                     EXPECT_FALSE(enabled(page, id)) << id;
             }
-            press(frame, IDCANCEL);
+            SendDlgItemMessageA(page, IDC_SSL, BM_CLICK, 0, 0);
+            auto real = redirectImport("kernel32.dll", "GetVersionExA", windowsXp);
+            press(frame, IDOK); // before Vista SSL stays as stored
+            redirectImport("kernel32.dll", "GetVersionExA", real);
         }});
+    EXPECT_EQ("0", reg::get("SSL"));
     RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "ForceMethod");
 }
 
