@@ -146,7 +146,7 @@ std::string quota() {
 // The re-key command: fresh credentials with the stored login, and a balloon that says how it went.
 TEST_F(Service, RekeyAndOffline) {
     auto rekey = [] { mainWindowProc(nullptr, WM_COMMAND, 4011, 0); };
-    provider::script({{login()}});
+    provider::script({{login() + "Version: 9.9.9\r\n"}});
     // Offline nothing is sent; the re-key says so.
     recording::online = false;
     EXPECT_FALSE(authenticate("anna", "portal").accepted());
@@ -156,13 +156,15 @@ TEST_F(Service, RekeyAndOffline) {
     EXPECT_EQ("showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;"
               "showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;",
               recording::calls);
-    recording::reset(); // online again
+    recording::reset(); // online again, and under a web-folder method too
+    reg::set("ForceMethod", 1);
     rekey();
     EXPECT_NE(std::string::npos,
               provider::requests().at(0).path.find("username=kept&password=kept%20pw"));
     reg::set("authApiHost", "127.0.0.1:1");
     rekey();
-    EXPECT_EQ("showStatus 1 connected Authentifizierungsdaten erfolgreich aktualisiert.;"
+    EXPECT_EQ("followAuthentication 1 ;" // the update offered, then the balloon
+              "showStatus 1 connected Authentifizierungsdaten erfolgreich aktualisiert.;"
               "showStatus 3 connected Konnte die Authentifizierungsdaten nicht aktualisieren.;",
               recording::calls);
 }
