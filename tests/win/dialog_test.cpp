@@ -272,6 +272,10 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
             GetObjectA(HGDIOBJ(brush(IDC_USED_SQUARE)), sizeof green, &green);
             EXPECT_TRUE(green.lbColor == RGB(0, 110, 0) &&
                         brush(IDC_FREE_SQUARE) == LRESULT(GetStockObject(WHITE_BRUSH)));
+            EXPECT_TRUE(SendDlgItemMessageA(page, IDC_USAGE_BAR, PBM_GETBARCOLOR, 0, 0) ==
+                            RGB(0, 100, 0) && // the bar a darker green on white
+                        SendDlgItemMessageA(page, IDC_USAGE_BAR, PBM_GETBKCOLOR, 0, 0) ==
+                            RGB(255, 255, 255));
         }},
         "general");
 }
