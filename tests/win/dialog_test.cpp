@@ -271,7 +271,17 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
             LOGBRUSH green = {};
             GetObjectA(HGDIOBJ(brush(IDC_USED_SQUARE)), sizeof green, &green);
             EXPECT_TRUE(green.lbColor == RGB(0, 110, 0) &&
-                        brush(IDC_FREE_SQUARE) == LRESULT(GetStockObject(WHITE_BRUSH)));
+                        brush(IDC_USED_SQUARE) == brush(IDC_USED_SQUARE) &&
+                        brush(IDC_FREE_SQUARE) == LRESULT(GetStockObject(WHITE_BRUSH)) &&
+                        brush(IDC_DRIVE_TEXT) !=
+                            brush(IDC_FREE_SQUARE));      // one green; the rest as is
+            for (WORD notice : {STN_CLICKED, STN_DBLCLK}) // the package link: once, dialog aside
+                SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_PACKAGE_LINK, notice), 0);
+            EXPECT_TRUE(IsIconic(frame));
+            ShowWindow(frame, SW_RESTORE);
+            EXPECT_EQ("shellOpen window http://" NIMBARA_PORTAL_HOST
+                      "/Nimbara/WindowsClient/Produktwechsel  1;",
+                      recording::calls);
             EXPECT_TRUE(SendDlgItemMessageA(page, IDC_USAGE_BAR, PBM_GETBARCOLOR, 0, 0) ==
                             RGB(0, 100, 0) && // the bar a darker green on white
                         SendDlgItemMessageA(page, IDC_USAGE_BAR, PBM_GETBKCOLOR, 0, 0) ==
