@@ -239,6 +239,7 @@ std::string general(HWND page) {
 }
 
 // Not connected, and a service that cannot be reached; a refresh with both; the squares' brushes.
+HGDIOBJ greenBrush;
 TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
     reg::set({{"statApiProto", "http"}, {"statApiHost", "127.0.0.1:1"}});
     reg::set({{"DAVUser", "dav"}, {"DAVPasswd", "pw"}});
@@ -257,7 +258,8 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
             press(page, IDC_REFRESH);
             EXPECT_EQ("connected|Netzlaufwerk|5|5 B|5|5 B|10|10 B|Laufwerk X:\\|S|50/100",
                       general(page));
-            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_REFRESH)));
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_REFRESH)) && IsWindowEnabled(page) &&
+                        GetPropA(GetDlgItem(page, IDC_PACKAGE_LINK), "_Hyperlink_From_Static_"));
             // No status: the figures sent go in, the bar follows, the others stay as they were.
             provider::script({{"Quota-Used-Bytes: 2\r\nQuota-Total-Bytes: 10\r\n"}});
             press(page, IDC_REFRESH);
@@ -269,7 +271,8 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
                 return SendMessageA(page, WM_CTLCOLORSTATIC, 0, LPARAM(GetDlgItem(page, id)));
             };
             LOGBRUSH green = {};
-            GetObjectA(HGDIOBJ(brush(IDC_USED_SQUARE)), sizeof green, &green);
+            greenBrush = HGDIOBJ(brush(IDC_USED_SQUARE));
+            GetObjectA(greenBrush, sizeof green, &green);
             EXPECT_TRUE(green.lbColor == RGB(0, 110, 0) &&
                         brush(IDC_USED_SQUARE) == brush(IDC_USED_SQUARE) &&
                         brush(IDC_FREE_SQUARE) == LRESULT(GetStockObject(WHITE_BRUSH)) &&
@@ -288,6 +291,7 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
                             RGB(255, 255, 255));
         }},
         "general");
+    EXPECT_EQ(0, GetObjectType(greenBrush)); // deleted with the page
 }
 
 bool enabled(HWND page, int id) {
