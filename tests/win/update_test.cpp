@@ -14,13 +14,15 @@ using namespace dialogtest;
 
 namespace {
 
-// Enabled (+) or not: the choices, buttons and labels; shown (v) or not: the search button and
-// the marks 1059, 1060, 1067, 1062, 1068; "Jetzt aktualisieren" taken; texts; the bar.
+// Enabled (+) or not: the choices, buttons and labels (the download and check steps last); shown
+// (v) or not: the search button and the marks 1059, 1060, 1067, 1062, 1068; "Jetzt
+// aktualisieren" taken; texts; the bar.
 std::string state(HWND page) {
     std::string s;
-    for (int id : {IDC_UPDATE_GROUP, IDC_UPDATE_QUESTION, IDC_UPDATE_NOW, IDC_UPDATE_LATER,
-                   IDC_UPDATE_SKIP, IDC_UPDATE_RUN, IDC_UPDATE_AVAILABLE_LABEL,
-                   IDC_UPDATE_CHECKSUM_LABEL, IDC_UPDATE_SEARCH_LABEL})
+    for (int id :
+         {IDC_UPDATE_GROUP, IDC_UPDATE_QUESTION, IDC_UPDATE_NOW, IDC_UPDATE_LATER, IDC_UPDATE_SKIP,
+          IDC_UPDATE_RUN, IDC_UPDATE_AVAILABLE_LABEL, IDC_UPDATE_CHECKSUM_LABEL,
+          IDC_UPDATE_SEARCH_LABEL, IDC_UPDATE_DOWNLOAD_LABEL, IDC_UPDATE_CHECK_LABEL})
         s += IsWindowEnabled(GetDlgItem(page, id)) ? '+' : '-';
     for (int id : {IDC_UPDATE_SEARCH, IDC_UPDATE_SEARCH_MARK, IDC_UPDATE_DOWNLOAD_MARK,
                    IDC_UPDATE_DOWNLOAD_FAILED, IDC_UPDATE_CHECK_MARK, IDC_UPDATE_CHECK_FAILED})
@@ -60,18 +62,19 @@ TEST_F(Dialog, UpdatePage) {
         {[&](HWND frame) {
              HWND page = shownPage(frame);
              EXPECT_EQ("Update verf\xFCgbar", text(page, IDC_UPDATE_GROUP)); // Windows-1252
-             EXPECT_EQ("-----+---hhhhhh0|Update suchen|Suche Updates||||0", state(page));
+             EXPECT_EQ("-----+-----hhhhhh0|Update suchen|Suche Updates||||0", state(page));
              press(page, IDC_UPDATE_RUN);
-             EXPECT_EQ("------+-+vvhhhh1|Durchführen|Version aktuell|1.0.0|||0", state(page));
+             EXPECT_EQ("------+-+--vvhhhh1|Durchführen|Version aktuell|1.0.0|||0", state(page));
              press(page, IDC_UPDATE_SEARCH);
-             EXPECT_EQ("+++++++++vvhhhh1|Durchführen|Suche Updates|1.0.1|352441c2||0", state(page));
+             EXPECT_EQ("+++++++++--vvhhhh1|Durchführen|Suche Updates|1.0.1|352441c2||0",
+                       state(page));
              press(page, IDC_UPDATE_RUN);
-             EXPECT_EQ("+++++++++vvhvhh1|Durchführen|Suche Updates|1.0.1|352441c2|Download|0",
+             EXPECT_EQ("++++++++++-vvhvhh1|Durchführen|Suche Updates|1.0.1|352441c2|Download|0",
                        state(page));
              app.updateInfo.location = "http://" + app.updateInfo.location;
              press(page, IDC_UPDATE_RUN);
              const std::string checked =
-                 "+++++++++vvvhhv1|Durchführen|Suche Updates|1.0.1|352441C2|Dateiprüfung|95";
+                 "+++++++++++vvvhhv1|Durchführen|Suche Updates|1.0.1|352441C2|Dateiprüfung|95";
              EXPECT_EQ(checked, state(page));
              EXPECT_TRUE(fileExists((dir + "\\Nimbara.bak").c_str())); // nothing installed
              app.updateInfo.checksum = "352441C2";
