@@ -54,7 +54,7 @@ TEST_F(Dialog, UpdatePage) {
     std::ofstream(dir + "\\Nimbara.bak") << "older";
     reg::set("InstallDir", dir);
     provider::use("http");
-    provider::script({{"Version: 1.0.0\r\n"},
+    provider::script({{"Version: 1.0.0\r\nChecksum: 1\r\n"}, // the installed one: no checksum shown
                       {"Info-Uri: file:///C:/x\r\nFilesize: 0\r\nChecksum: 352441c2\r\nLocation: " +
                        host + "/dl/Nimbara.exe\r\nVersion: 1.0.1\r\n"},
                       {"abc"}});
