@@ -59,6 +59,13 @@ void CALLBACK closeMenu(HWND, UINT, UINT_PTR, DWORD) {
         recording::record("menu"), EndMenu();
 }
 
+// Which menu was destroyed: the loaded one (holding the popup), or the popup alone.
+decltype(&DestroyMenu) realDestroyMenu;
+BOOL WINAPI recordDestroyMenu(HMENU menu) {
+    recording::record(GetSubMenu(menu, 0) ? "menu freed" : "popup freed");
+    return realDestroyMenu(menu);
+}
+
 // Commands (a notification code goes to the default procedure), tray clicks (the menu opens on
 // the press), volume broadcasts, the properties requests; web folders neither connect nor unmount.
 TEST_F(MainWindow, MessagesFollowTheMethod) {
@@ -83,7 +90,7 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
         {5, false, WM_USER + 101, 2, WM_LBUTTONDBLCLK, ""}, // another icon
         {5, false, WM_USER + 101, 1, WM_LBUTTONDOWN, ""},
         {5, false, WM_USER + 101, 1, WM_RBUTTONUP, ""},
-        {5, false, WM_USER + 101, 1, WM_RBUTTONDOWN, "menu;"},
+        {5, false, WM_USER + 101, 1, WM_RBUTTONDOWN, "menu;menu freed;"},
         {5, false, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, header, "handleVolumeBroadcast arrival;"},
         {5, false, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, header,
          "handleVolumeBroadcast removal;"},
@@ -91,10 +98,12 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
         {5, false, WM_USER + 100, 0, 0, "runPropertiesDialog 1;"},
         {5, false, WM_USER + 102, 0, 0, "runPropertiesDialog 0;"}};
     UINT_PTR timer = SetTimer(nullptr, 0, 100, closeMenu);
+    realDestroyMenu = redirectImport("user32.dll", "DestroyMenu", recordDestroyMenu);
     for (const auto& [method, connected, message, wParam, lParam, done] : cases) {
         reg::set("ForceMethod", method);
         EXPECT_EQ(done, send(message, wParam, lParam, connected)) << message << " " << wParam;
     }
+    redirectImport("user32.dll", "DestroyMenu", realDestroyMenu);
     KillTimer(nullptr, timer);
     // An open dialog is brought forward on General, whichever request came.
     app.propertiesOpen = true;
