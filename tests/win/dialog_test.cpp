@@ -302,8 +302,11 @@ std::string nameSpace(const char* folder) {
            "\\NameSpace\\{5E1A7C20-3B9D-4F62-A8D1-7C04E9B2F318}";
 }
 decltype(&GetDriveTypeA) realDriveType;
-UINT WINAPI driveTypes(LPCSTR root) { // R: a network drive, S: of unknown type
-    return *root == 'R' ? DRIVE_REMOTE : *root == 'S' ? DRIVE_UNKNOWN : realDriveType(root);
+UINT WINAPI driveTypes(LPCSTR root) { // R: a network drive, S: unknown; only "X:\\" is a root
+    return strlen(root) != 3 ? DRIVE_NO_ROOT_DIR
+           : *root == 'R'    ? DRIVE_REMOTE
+           : *root == 'S'    ? DRIVE_UNKNOWN
+                             : realDriveType(root);
 }
 BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 5, version->dwMinorVersion = 1;
@@ -376,6 +379,7 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     redirectImport("kernel32.dll", "GetDriveTypeA", realDriveType);
     reg::set("ForceMethod", 1);
     reg::set("DriveLetter", "t:"); // matches no entry
+    setAutostart(true);
     run(kPageSettings, {[](HWND frame) {
             HWND page = shownPage(frame);
             EXPECT_TRUE(text(page, IDC_DRIVE_LETTER_LIST).empty() && enabled(page, IDC_SSL));
