@@ -182,7 +182,9 @@ TEST_F(Dialog, LoginOnThePage) {
     provider::use("http");
     reg::set({{"authApiHost", "127.0.0.1:1"}, {"DAVUser", "kept"}});
     app.connected = true;
-    run(kPageLogin, {[&](HWND frame) {
+    run(kPageGeneral, {[&](HWND frame) {
+            bringPropertiesForward(kPageLogin); // made now, it takes the focus
+            EXPECT_EQ(GetDlgItem(shownPage(frame), IDC_LOGIN_NAME), GetFocus());
             EXPECT_EQ("Loginfehler: Bitte versuchen Sie es erneut.\r\nBitte beachten Sie, dass die "
                       "Logindaten Ihrer Registrierung auf " NIMBARA_PORTAL_HOST
                       " ben\xF6tigt werden.",
@@ -202,6 +204,7 @@ TEST_F(Dialog, LoginOnThePage) {
             // A new letter too: the new login is stored before the drive moves to the letter.
             bringPropertiesForward(kPageSettings);
             HWND settings = shownPage(frame);
+            EXPECT_TRUE(IsChild(settings, GetFocus()));
             EXPECT_EQ("X:", text(settings, IDC_DRIVE_LETTER_LIST)); // none stored
             reg::set("DriveLetter", "T:");
             SendDlgItemMessageA(settings, IDC_DRIVE_LETTER_LIST, CB_SELECTSTRING, -1, LPARAM("Q:"));
