@@ -389,11 +389,11 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     run(kPageSettings, {[](HWND frame) {
             HWND page = shownPage(frame);
             EXPECT_TRUE(text(page, IDC_DRIVE_LETTER_LIST).empty() && enabled(page, IDC_SSL));
-            for (int click = 0; click < 2; ++click) {
-                SendDlgItemMessageA(page, IDC_AUTOSTART, BM_CLICK, 0, 0); // either way
+            for (int click = 0; click < 3; ++click) { // started on, then off, then on again
                 for (int id : {IDC_DRIVE_LETTER_LIST, IDC_DRIVE_LETTER_LABEL, IDC_DRIVE_LETTER_NOTE,
                                IDC_AUTO_MOUNT})
                     EXPECT_FALSE(enabled(page, id)) << id;
+                SendDlgItemMessageA(page, IDC_AUTOSTART, BM_CLICK, 0, 0);
             }
             SendDlgItemMessageA(page, IDC_SSL, BM_CLICK, 0, 0);
             auto real = redirectImport("kernel32.dll", "GetVersionExA", windowsXp);
