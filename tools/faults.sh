@@ -66,6 +66,7 @@ logs="$scratch/logs"
 mkdir -p "$logs"
 results="$scratch/results.txt"
 : >"$results"
+: >"$logs/times.log" # how long each program ran, for finding what makes a run slow
 
 # What the suite runs: the test programs and what they start; the benchmark is not rebuilt.
 programs="win_tests win_tray_tests win_service_tests win_dialog_tests win_drive_tests e2e_tests"
