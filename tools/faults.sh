@@ -157,11 +157,12 @@ if [ -n "$baseline" ]; then
   exit 1
 fi
 
+faults list >"$scratch/list.txt" # read once: id, file, what, and why it is not catchable here
 caught=0 missed=0 uncatchable=0
 for id in "${ids[@]}"; do
-  what=$(faults list | awk -F'\t' -v id="$id" '$1 == id { print $2 ": " $3 }')
-  file=$(faults list | awk -F'\t' -v id="$id" '$1 == id { print $2 }')
-  why=$(faults list | awk -F'\t' -v id="$id" '$1 == id { print $4 }')
+  file="" what="" why=""
+  IFS=$'\t' read -r _ file what why < <(grep -P "^\Q$id\E\t" "$scratch/list.txt")
+  what="$file: $what"
   started=$SECONDS
   if [ -n "$why" ]; then
     echo "$id  not catchable here: $why ($what)" | tee -a "$results"
