@@ -53,44 +53,69 @@ TEST_F(Service, RequestPathKeyAndLength) {
     authenticate("u", "p");
     EXPECT_EQ("/other?type=REST.3&username=u&password=p&ClientVersion=1.0.0&key=2",
               provider::requests().at(1).path);
+    // Not forced: the key of the method Wine gets (no basic authentication, so 4). A stored
+    // password without a user name is not sent.
+    for (const char* name : {"ForceMethod", "DAVUser"})
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, name);
+    authenticateStored();
+    EXPECT_EQ("/other?type=REST.3&username=&password=&ClientVersion=1.0.0&key=1",
+              provider::requests().at(2).path);
 }
 
-// A registry that refuses the value DAVUser when told to, and the names it was asked to write.
-bool refuseUser = false;
-std::string written;
+// A registry that refuses the value named by refused, and the names and types it was asked to
+// write.
+std::string refused, written;
 decltype(&RegSetValueExA) realSetValue;
 LSTATUS WINAPI refuseDavUser(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
                              DWORD size) {
-    written += std::string(" ") + name;
-    return refuseUser && std::string(name) == "DAVUser"
-               ? ERROR_ACCESS_DENIED
-               : realSetValue(key, name, reserved, type, data, size);
+    written += std::string(" ") + name + std::to_string(type);
+    return name == refused ? ERROR_ACCESS_DENIED
+                           : realSetValue(key, name, reserved, type, data, size);
 }
 
-// Over HTTP and HTTPS; as a line list; with a line across the border of the 1024-byte reads. The
-// password is stored only after the user name, so not when that was refused.
+// Over HTTP and HTTPS; as a line list (REST.1 only); with a line across the border of the
+// 1024-byte reads. Strings, not expandable ones. The password is stored only after the user name,
+// so not when that was refused; a refused share keeps the login. An incomplete answer stores
+// nothing. Written back, the stored login is cut at the line end, unless it has no user name.
 TEST_F(Service, CompleteAnswersStored) {
     realSetValue = redirectImport("advapi32.dll", "RegSetValueExA", refuseDavUser);
     ASSERT_NE(nullptr, realSetValue);
-    const std::string all = " s3cr:et anna| DAVShare DAVUser DAVPasswd";
+    const std::string all = " s3cr:et anna|anna DAVShare1 DAVUser1 DAVPasswd1";
+    const std::string list = "listed\r\ns3cr:et\r\nanna\r\n";
     for (auto [kind, version, body, refuse, stored] :
-         {std::tuple{"http", "REST.2", login("200", "plain"), false, "plain" + all},
-          {"https", "REST.2", login("200", "secure"), false, "secure" + all},
-          {"http", "REST.1", std::string("OK\r\nlisted\r\ns3cr:et\r\nanna\r\n"), false,
-           "listed" + all},
-          {"http", "REST.2", "Padding: " + std::string(990, 'x') + "\r\n" + login(), false,
-           "dav-anna" + all},
-          {"http", "REST.2", login(), true, std::string("kept kept pw anna| DAVShare DAVUser")}}) {
+         {std::tuple{"http", "REST.2", login("200", "plain"), "", "1plain" + all},
+          {"https", "REST.2", login("200", "secure"), "", "1secure" + all},
+          {"http", "REST.1", "OK\r\n" + list, "", "1listed" + all},
+          {"http", "REST.3", login("200", "third"), "", "1third" + all},
+          {"http", "REST.2", "Padding: " + std::string(990, 'x') + "\r\n" + login(), "",
+           "1dav-anna" + all},
+          {"http", "REST.2", login(), "DAVUser", "1kept kept pw anna|anna DAVShare1 DAVUser1"},
+          {"http", "REST.2", login(), "DAVShare",
+           "1dav-anna s3cr:et old|anna DAVShare1 DAVUser1 DAVPasswd1"},
+          {"http", "REST.2", "Status: 200\r\nName: n\r\nPassword: p\r\n", "", "0kept kept pw old|"},
+          {"http", "REST.1", "NO\r\n" + list, "", "0kept kept pw old|"}}) {
         provider::use(kind);
-        reg::set({{"authApiVersion", version}, {"DAVUser", "kept"}, {"DAVPasswd", "kept pw"}});
+        reg::set({{"authApiVersion", version},
+                  {"DAVUser", "kept"},
+                  {"DAVPasswd", "kept pw"},
+                  {"DAVShare", "old"}});
         provider::script({{body}});
         written.clear();
-        refuseUser = refuse;
-        EXPECT_EQ(AuthResult::Succeeded, authenticate("anna", "portal").result) << stored;
-        EXPECT_EQ(stored, reg::get("DAVUser") + " " + reg::get("DAVPasswd") + " " +
-                              reg::get("DAVShare") + "|" + written);
+        refused = refuse;
+        AuthOutcome outcome = authenticate("anna", "portal");
+        EXPECT_EQ(stored, std::to_string(outcome.result == AuthResult::Succeeded) +
+                              reg::get("DAVUser") + " " + reg::get("DAVPasswd") + " " +
+                              reg::get("DAVShare") + "|" + outcome.share + written);
         ASSERT_EQ(1u, provider::requests().size());
         EXPECT_EQ(provider::port(kind), provider::requests()[0].port);
+    }
+    for (auto [user, password, after] : {std::tuple{"kept\rx", "kept pw", "1kept kept pw"},
+                                         {"anna", "", "1anna "},
+                                         {"", "pw", "0 pw"}}) {
+        reg::set({{"DAVUser", user}, {"DAVPasswd", password}});
+        bool rewritten = rewriteStoredCredentials();
+        EXPECT_EQ(after,
+                  std::to_string(rewritten) + reg::get("DAVUser") + " " + reg::get("DAVPasswd"));
     }
     redirectImport("advapi32.dll", "RegSetValueExA", realSetValue);
 }
@@ -110,8 +135,10 @@ TEST_F(Service, RedirectAndUpdateOffer) {
     EXPECT_EQ("dav-anna", reg::get("DAVUser"));
     EXPECT_EQ("1 0 1.0.0", outcome("Version: 1.0.0\r\n"));
     EXPECT_EQ("1 0 2.0.0", outcome("Version: 2.0.0\r\n"));
+    EXPECT_EQ("1 1 0.9.9", outcome("Version: 0.9.9\r\n")); // any other text, older or not
     EXPECT_EQ("1 1http://h/2.0.1.exe 2.0.1",
               outcome("Version: 2.0.1\r\nLocation: http://h/2.0.1.exe\r\n"));
+    EXPECT_EQ("1 0http://h/2.0.1.exe 2.0.1", outcome("")); // announced by the earlier answer only
     EXPECT_EQ("", recording::calls);
 }
 
