@@ -36,3 +36,27 @@ Function redirectImport(const char* dll, const char* name, Function replacement)
     }
     return nullptr;
 }
+
+// Keeps an import redirected for as long as it lives, then puts the real function back. The real
+// one is also given to real, for a replacement that passes calls on.
+template <typename Function> class ImportRedirect {
+public:
+    ImportRedirect(const char* dll, const char* name, Function replacement,
+                   Function* real = nullptr)
+        : dll_(dll), name_(name), real_(redirectImport(dll, name, replacement)) {
+        if (real != nullptr)
+            *real = real_;
+    }
+    ~ImportRedirect() {
+        if (real_ != nullptr)
+            redirectImport(dll_, name_, real_);
+    }
+    ImportRedirect(const ImportRedirect&) = delete;
+    ImportRedirect& operator=(const ImportRedirect&) = delete;
+    explicit operator bool() const { return real_ != nullptr; }
+
+private:
+    const char* dll_;
+    const char* name_;
+    Function real_;
+};

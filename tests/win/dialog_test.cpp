@@ -396,9 +396,8 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
                 SendDlgItemMessageA(page, IDC_AUTOSTART, BM_CLICK, 0, 0);
             }
             SendDlgItemMessageA(page, IDC_SSL, BM_CLICK, 0, 0);
-            auto real = redirectImport("kernel32.dll", "GetVersionExA", windowsXp);
+            ImportRedirect xp("kernel32.dll", "GetVersionExA", windowsXp);
             press(frame, IDOK); // before Vista SSL stays as stored
-            redirectImport("kernel32.dll", "GetVersionExA", real);
         }});
     EXPECT_EQ("0", reg::get("SSL"));
     RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "ForceMethod");
@@ -455,9 +454,9 @@ HCURSOR WINAPI loadCursor(HINSTANCE module, LPCSTR name) {
 // system font underlined while the mouse is over it (captured, in client coordinates), the hand
 // cursor or else the arrow, blue on the parent's own brush; all given back when it goes.
 TEST(Hyperlink, FollowsTheMouseWithItsOwnFont) {
-    realSend = redirectImport("user32.dll", "SendMessageA", sendRecorded);
-    realInvalidate = redirectImport("user32.dll", "InvalidateRect", invalidateRecorded);
-    realLoadCursor = redirectImport("user32.dll", "LoadCursorA", loadCursor);
+    ImportRedirect sends("user32.dll", "SendMessageA", sendRecorded, &realSend);
+    ImportRedirect invalidates("user32.dll", "InvalidateRect", invalidateRecorded, &realInvalidate);
+    ImportRedirect cursors("user32.dll", "LoadCursorA", loadCursor, &realLoadCursor);
     HWND parent = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 300, 300, 200, 100, nullptr,
                                 nullptr, nullptr, nullptr);
     HFONT own = CreateFontA(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
@@ -506,9 +505,6 @@ TEST(Hyperlink, FollowsTheMouseWithItsOwnFont) {
     UnhookWindowsHookEx(hook);
     DeleteObject(own);
     EXPECT_EQ(0, propertiesLeft);
-    redirectImport("user32.dll", "SendMessageA", realSend);
-    redirectImport("user32.dll", "InvalidateRect", realInvalidate);
-    redirectImport("user32.dll", "LoadCursorA", realLoadCursor);
 }
 
 } // namespace

@@ -292,9 +292,8 @@ TEST_F(Drive, WebFolderPlace) {
     reg::set("NetHood", "C:", shell);
     CreateDirectoryA("C:\\WINDOWS\\Nethood", nullptr);
     DeleteFileA(("C:\\WINDOWS\\Nethood" + place).c_str());
-    auto real = redirectImport("kernel32.dll", "GetVersionExA", nt4);
+    ImportRedirect version("kernel32.dll", "GetVersionExA", nt4);
     buildWebFolderPlace("s");
-    redirectImport("kernel32.dll", "GetVersionExA", real);
     RegDeleteKeyValueA(HKEY_CURRENT_USER, shell, "NetHood");
     EXPECT_TRUE(holds("C:\\WINDOWS\\Nethood" + place, "https://h/s"));
 }

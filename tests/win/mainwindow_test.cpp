@@ -98,12 +98,11 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
         {5, false, WM_USER + 100, 0, 0, "runPropertiesDialog 1;"},
         {5, false, WM_USER + 102, 0, 0, "runPropertiesDialog 0;"}};
     UINT_PTR timer = SetTimer(nullptr, 0, 100, closeMenu);
-    realDestroyMenu = redirectImport("user32.dll", "DestroyMenu", recordDestroyMenu);
+    ImportRedirect menus("user32.dll", "DestroyMenu", recordDestroyMenu, &realDestroyMenu);
     for (const auto& [method, connected, message, wParam, lParam, done] : cases) {
         reg::set("ForceMethod", method);
         EXPECT_EQ(done, send(message, wParam, lParam, connected)) << message << " " << wParam;
     }
-    redirectImport("user32.dll", "DestroyMenu", realDestroyMenu);
     KillTimer(nullptr, timer);
     // An open dialog is brought forward on General, whichever request came.
     app.propertiesOpen = true;
@@ -117,11 +116,9 @@ BOOL WINAPI failingGetMessage(LPMSG message, HWND, UINT, UINT) {
 
 // When GetMessageA fails there is no WM_QUIT: 0, not what the structure holds.
 TEST_F(MainWindow, MessageLoopEndsWithTheQuitCode) {
-    auto real = redirectImport("user32.dll", "GetMessageA", &failingGetMessage);
-    ASSERT_NE(nullptr, real);
-    int code = runMessageLoop();
-    redirectImport("user32.dll", "GetMessageA", real);
-    EXPECT_EQ(0, code);
+    ImportRedirect failing("user32.dll", "GetMessageA", &failingGetMessage);
+    ASSERT_TRUE(failing);
+    EXPECT_EQ(0, runMessageLoop());
 }
 
 // Each item's text and id; the default one marked "*".

@@ -78,8 +78,8 @@ LSTATUS WINAPI refuseDavUser(HKEY key, LPCSTR name, DWORD reserved, DWORD type, 
 // so not when that was refused; a refused share keeps the login. An incomplete answer stores
 // nothing. Written back, the stored login is cut at the line end, unless it has no user name.
 TEST_F(Service, CompleteAnswersStored) {
-    realSetValue = redirectImport("advapi32.dll", "RegSetValueExA", refuseDavUser);
-    ASSERT_NE(nullptr, realSetValue);
+    ImportRedirect registry("advapi32.dll", "RegSetValueExA", refuseDavUser, &realSetValue);
+    ASSERT_TRUE(registry);
     const std::string all = " s3cr:et anna|anna DAVShare1 DAVUser1 DAVPasswd1";
     const std::string list = "listed\r\ns3cr:et\r\nanna\r\n";
     for (auto [kind, version, body, refuse, stored] :
@@ -117,7 +117,6 @@ TEST_F(Service, CompleteAnswersStored) {
         EXPECT_EQ(after,
                   std::to_string(rewritten) + reg::get("DAVUser") + " " + reg::get("DAVPasswd"));
     }
-    redirectImport("advapi32.dll", "RegSetValueExA", realSetValue);
 }
 
 // A plain "http://" page to send the user to (credentials beside it stored, the login failed), and
@@ -210,8 +209,8 @@ TEST_F(Service, HttpClientGetAndFormPost) {
 
     // The cookie address has the port only when not the scheme's own (set before the request).
     cookieUrls.clear();
-    realSetCookie = redirectImport("wininet.dll", "InternetSetCookieA", recordCookie);
-    ASSERT_NE(nullptr, realSetCookie);
+    ImportRedirect cookies("wininet.dll", "InternetSetCookieA", recordCookie, &realSetCookie);
+    ASSERT_TRUE(cookies);
     ASSERT_TRUE(defaultPort.open("http://127.0.0.1/", nullptr, nullptr, "test"));
     defaultPort.addCookie("session", "abc");
     defaultPort.send("/x", Get, nullptr);
@@ -221,7 +220,6 @@ TEST_F(Service, HttpClientGetAndFormPost) {
     form.addFormField("b", "x%20y", false);
     form.addCookie("session", "abc");
     ASSERT_TRUE(form.send("/form?q=1", FormPost, nullptr));
-    redirectImport("wininet.dll", "InternetSetCookieA", realSetCookie);
     EXPECT_EQ((std::vector<std::string>{"http://127.0.0.1/x", base + "form?q=1"}), cookieUrls);
     std::vector<provider::Request> requests = provider::requests();
     ASSERT_EQ(1u, requests.size());
@@ -253,8 +251,8 @@ TEST_F(Service, HttpClientThrowsNothingAndLeavesNothingOpen) {
                  client.send("/", Get, nullptr));
     // A caller's exception after the request was sent: its three handles close with the client.
     provider::script({{"body"}});
-    realClose = redirectImport("wininet.dll", "InternetCloseHandle", countClose);
-    ASSERT_NE(nullptr, realClose);
+    ImportRedirect closing("wininet.dll", "InternetCloseHandle", countClose, &realClose);
+    ASSERT_TRUE(closing);
     try {
         HttpClient sent;
         EXPECT_TRUE(sent.open(("http://" + provider::host("http") + "/").c_str(), nullptr, nullptr,
@@ -263,7 +261,6 @@ TEST_F(Service, HttpClientThrowsNothingAndLeavesNothingOpen) {
         throw 1;
     } catch (int) {
     }
-    redirectImport("wininet.dll", "InternetCloseHandle", realClose);
     EXPECT_EQ(3, closes);
 }
 

@@ -109,14 +109,12 @@ int WINAPI recordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
 
 // The offline flag alone is offline, and the user is told so; with another flag it is online.
 TEST(InternetCheck, OfflineSystemGetsTheOfflineMessage) {
-    auto realState = redirectImport("wininet.dll", "InternetGetConnectedState", &reportState);
-    auto realBox = redirectImport("user32.dll", "MessageBoxA", &recordBox);
-    ASSERT_TRUE(realState && realBox);
+    ImportRedirect state("wininet.dll", "InternetGetConnectedState", &reportState);
+    ImportRedirect box("user32.dll", "MessageBoxA", &recordBox);
+    ASSERT_TRUE(state && box);
     for (auto [flags, online] : {std::pair{0x20u, false}, {0x21u, true}})
         EXPECT_EQ(online, (reportedFlags = flags, internetAvailable())) << flags;
     showInformation("i"); // with the information icon
-    redirectImport("wininet.dll", "InternetGetConnectedState", realState);
-    redirectImport("user32.dll", "MessageBoxA", realBox);
     EXPECT_EQ("Nimbara: offline 0;Nimbara: i 64;", boxes);
 }
 

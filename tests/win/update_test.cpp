@@ -78,9 +78,8 @@ TEST_F(Dialog, UpdatePage) {
              EXPECT_EQ(checked, state(page));
              EXPECT_TRUE(fileExists((dir + "\\Nimbara.bak").c_str())); // nothing installed
              app.updateInfo.checksum = "352441C2";
-             realCreate = redirectImport("kernel32.dll", "CreateFileA", &refuseNewFiles);
+             ImportRedirect refusing("kernel32.dll", "CreateFileA", &refuseNewFiles, &realCreate);
              press(page, IDC_UPDATE_RUN);
-             redirectImport("kernel32.dll", "CreateFileA", realCreate);
              EXPECT_EQ(checked, state(page));
          },
          [](HWND frame) { // painted by now
