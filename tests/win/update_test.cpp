@@ -15,8 +15,8 @@ using namespace dialogtest;
 namespace {
 
 // Enabled (+) or not: the choices, buttons and labels (the download and check steps last); shown
-// (v) or not: the search button and the marks 1059, 1060, 1067, 1062, 1068; "Jetzt
-// aktualisieren" taken; texts; the bar.
+// (v) or not: the search button and the marks 1059, 1060, 1067, 1062, 1068; the three choices
+// taken; texts; the bar.
 std::string state(HWND page) {
     std::string s;
     for (int id :
@@ -27,19 +27,30 @@ std::string state(HWND page) {
     for (int id : {IDC_UPDATE_SEARCH, IDC_UPDATE_SEARCH_MARK, IDC_UPDATE_DOWNLOAD_MARK,
                    IDC_UPDATE_DOWNLOAD_FAILED, IDC_UPDATE_CHECK_MARK, IDC_UPDATE_CHECK_FAILED})
         s += shown(GetDlgItem(page, id)) ? 'v' : 'h';
-    s += std::to_string(IsDlgButtonChecked(page, IDC_UPDATE_NOW));
+    for (int id : {IDC_UPDATE_NOW, IDC_UPDATE_LATER, IDC_UPDATE_SKIP})
+        s += std::to_string(IsDlgButtonChecked(page, id));
     for (int id : {IDC_UPDATE_RUN, IDC_UPDATE_SEARCH_LABEL, IDC_UPDATE_AVAILABLE,
                    IDC_UPDATE_CHECKSUM, IDC_UPDATE_STEP})
         s += "|" + text(page, id);
     return s + "|" + std::to_string(SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_GETPOS, 0, 0));
 }
 
-// The install makes the new program with CREATE_NEW.
+// The install makes the new program with CREATE_NEW: refused, or made with each write a byte short.
+bool shortWrites = false;
+HANDLE newProgram = nullptr;
+DWORD newShare = 99;
 decltype(&CreateFileA) realCreate = nullptr;
+decltype(&WriteFile) realWrite = nullptr;
 HANDLE WINAPI refuseNewFiles(const char* name, DWORD access, DWORD share,
                              SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags, HANDLE model) {
-    return how == CREATE_NEW ? INVALID_HANDLE_VALUE
-                             : realCreate(name, access, share, security, how, flags, model);
+    if (how != CREATE_NEW)
+        return realCreate(name, access, share, security, how, flags, model);
+    newShare = share;
+    return shortWrites ? newProgram = realCreate(name, access, share, security, how, flags, model)
+                       : INVALID_HANDLE_VALUE;
+}
+BOOL WINAPI writeShort(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED at) {
+    return realWrite(file, data, size - (file == newProgram && size > 0), written, at);
 }
 
 // The search finds the installed version, then a newer one: its location (no web address) is
@@ -56,25 +67,30 @@ TEST_F(Dialog, UpdatePage) {
     provider::use("http");
     provider::script({{"Version: 1.0.0\r\nChecksum: 1\r\n"}, // the installed one: no checksum shown
                       {"Info-Uri: file:///C:/x\r\nFilesize: 0\r\nChecksum: 352441c2\r\nLocation: " +
-                       host + "/dl/Nimbara.exe\r\nVersion: 1.0.1\r\n"},
+                       host + "/dl/Nimbara.exe\r\nVersion: 1.0.0.1\r\n"},
                       {"abc"}});
     run(kPageUpdate,
         {[&](HWND frame) {
              HWND page = shownPage(frame);
              EXPECT_EQ("Update verf\xFCgbar", text(page, IDC_UPDATE_GROUP)); // Windows-1252
-             EXPECT_EQ("-----+-----hhhhhh0|Update suchen|Suche Updates||||0", state(page));
+             EXPECT_EQ("-----+-----hhhhhh000|Update suchen|Suche Updates||||0", state(page));
              press(page, IDC_UPDATE_RUN);
-             EXPECT_EQ("------+-+--vvhhhh1|Durchführen|Version aktuell|1.0.0|||0", state(page));
+             EXPECT_EQ("------+-+--vvhhhh100|Durchführen|Version aktuell|1.0.0|||0", state(page));
              press(page, IDC_UPDATE_SEARCH);
-             EXPECT_EQ("+++++++++--vvhhhh1|Durchführen|Suche Updates|1.0.1|352441c2||0",
+             EXPECT_EQ(RGB(0, 100, 0),
+                       SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_GETBARCOLOR, 0, 0));
+             for (int id : {IDC_UPDATE_SKIP, IDC_UPDATE_LATER}) // each choice alone
+                 SendDlgItemMessageA(page, id, BM_CLICK, 0, 0);
+             EXPECT_EQ("+++++++++--vvhhhh010|Durchführen|Suche Updates|1.0.0.1|352441c2||0",
                        state(page));
+             SendDlgItemMessageA(page, IDC_UPDATE_NOW, BM_CLICK, 0, 0);
              press(page, IDC_UPDATE_RUN);
-             EXPECT_EQ("++++++++++-vvhvhh1|Durchführen|Suche Updates|1.0.1|352441c2|Download|0",
+             EXPECT_EQ("++++++++++-vvhvhh100|Durchführen|Suche Updates|1.0.0.1|352441c2|Download|0",
                        state(page));
              app.updateInfo.location = "http://" + app.updateInfo.location;
              press(page, IDC_UPDATE_RUN);
              const std::string checked =
-                 "+++++++++++vvvhhv1|Durchführen|Suche Updates|1.0.1|352441C2|Dateiprüfung|95";
+                 "+++++++++++vvvhhv100|Durchführen|Suche Updates|1.0.0.1|352441C2|Dateiprüfung|95";
              EXPECT_EQ(checked, state(page));
              EXPECT_TRUE(fileExists((dir + "\\Nimbara.bak").c_str())); // nothing installed
              app.updateInfo.checksum = "352441C2";
@@ -84,22 +100,91 @@ TEST_F(Dialog, UpdatePage) {
          },
          [](HWND frame) { // painted by now
              EXPECT_TRUE(control::saveScreenshot("dialog-update", frame));
-             press(shownPage(frame), IDC_UPDATE_CHANGES_LINK);
+             // Shown again offline: "Jetzt aktualisieren" taken, the bar empty, nothing to run.
+             HWND page = shownPage(frame);
+             SendDlgItemMessageA(page, IDC_UPDATE_LATER, BM_CLICK, 0, 0);
+             recording::online = false;
+             press(page, IDC_UPDATE_SEARCH);
+             recording::online = true;
+             EXPECT_EQ(
+                 "+++++-+++--vvhhhh100|Durchführen|Suche Updates|1.0.0.1|352441C2|Dateiprüfung|0",
+                 state(page));
+             press(page, IDC_UPDATE_CHANGES_LINK);
              app.updateInfo.infoUri = "http://h/neu";
-             press(shownPage(frame), IDC_UPDATE_CHANGES_LINK);
+             press(page, IDC_UPDATE_CHANGES_LINK);
              press(frame, IDCANCEL);
          }});
-    EXPECT_EQ("shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/ChangeLog  1;"
+    EXPECT_EQ("showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;"
+              "shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/ChangeLog  1;"
               "shellOpen window http://h/neu  1;",
               recording::calls); // and nothing started
     std::string content;
     std::ifstream(dir + "\\Nimbara.exe") >> content;
     EXPECT_TRUE(content == "old" && !fileExists((dir + "\\Nimbara.bak").c_str())); // moved back
     EXPECT_EQ("/dl/Nimbara.exe", provider::requests().at(3).path);
+}
+
+// A long InstallDir that Windows calls a folder, and a module path cut at the buffer's end.
+decltype(&GetFileAttributesA) realAttributes;
+DWORD WINAPI longFolders(LPCSTR path) {
+    return strlen(path) > 1000 ? FILE_ATTRIBUTE_DIRECTORY : realAttributes(path);
+}
+DWORD WINAPI cutModulePath(HMODULE, LPSTR path, DWORD size) {
+    memset(path, 'x', size), path[2] = '\\', path[size - 1] = '\0';
+    return size;
+}
+
+// The steps alone: TEMP up to 1000 characters; the counter and the bar; a download nobody else
+// may change or delete, that replaces an earlier one whole; an unreadable one fails its check; a
+// new program written short is taken out again. InstallDir counts only when it names a folder with
+// room for the program's name; a module path cut short is no folder.
+TEST_F(Dialog, UpdateSteps) {
+    const std::string temp = getenv("TEMP"), download = temp + "\\Nimbara_update.exe",
+                      dir = temp + "\\steps";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    DeleteFileA((dir + "\\Nimbara.exe").c_str());
+    std::ofstream(download) << "abcdefgh";
+    reg::set("InstallDir", dir);
+    provider::use("http");
+    provider::script({{"abc"}});
+    app.updateInfo = {true,         "1.0.0.1",  "http://" + provider::host("http") + "/dl",
+                      "0000000006", "352441C2", ""};
+    run(kPageUpdate, {[&](HWND frame) {
+            HWND page = shownPage(frame);
+            UpdateFiles files, unreadable;
+            const char* from = app.updateInfo.location.c_str();
+            EXPECT_FALSE(downloadUpdate(page, from, nullptr, &files) ||
+                         downloadUpdate(page, from, std::string(1001, 't').c_str(), &files) ||
+                         downloadUpdate(page, from, std::string(1000, 't').c_str(), &files));
+            EXPECT_EQ(1u, provider::requests().size()); // only the last was asked for
+            ASSERT_TRUE(downloadUpdate(page, from, temp.c_str(), &files));
+            EXPECT_EQ("3/0000000006 Bytes 50", text(page, IDC_UPDATE_COUNTER) + " " +
+                                                   std::to_string(SendDlgItemMessageA(
+                                                       page, IDC_UPDATE_BAR, PBM_GETPOS, 0, 0)));
+            EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA(download.c_str(), GENERIC_WRITE, 7, nullptr,
+                                                        OPEN_EXISTING, 0, nullptr));
+            EXPECT_FALSE(DeleteFileA(download.c_str()));
+            EXPECT_TRUE(verifyUpdate(page, &files));
+            unreadable.download.reset(CreateFileA((temp + "\\w").c_str(), GENERIC_WRITE, 0, nullptr,
+                                                  CREATE_ALWAYS, 0, nullptr));
+            app.updateInfo.checksum = "00000000"; // the checksum of nothing
+            EXPECT_FALSE(verifyUpdate(page, &unreadable));
+            shortWrites = true;
+            ImportRedirect creates("kernel32.dll", "CreateFileA", &refuseNewFiles, &realCreate);
+            ImportRedirect writes("kernel32.dll", "WriteFile", &writeShort, &realWrite);
+            EXPECT_FALSE(installUpdate(page, temp.c_str(), &files));
+            EXPECT_TRUE(newShare == 0 && !fileExists((dir + "\\Nimbara.exe").c_str()));
+            press(frame, IDCANCEL);
+        }});
     char own[kUpdatePathSize], folder[kUpdatePathSize];
     *strrchr((GetModuleFileNameA(nullptr, own, sizeof own), own), '\\') = '\0';
-    reg::set("InstallDir", dir + "\\Nimbara.exe");
-    EXPECT_TRUE(installFolder(folder) && std::string(own) == folder);
+    ImportRedirect folders("kernel32.dll", "GetFileAttributesA", &longFolders, &realAttributes);
+    for (const std::string& installDir : {dir + "\\Nimbara.exe", std::string(1012, 'd')}) {
+        reg::set("InstallDir", installDir);
+        EXPECT_TRUE(installFolder(folder) && std::string(own) == folder) << installDir.size();
+    }
+    ImportRedirect cut("kernel32.dll", "GetModuleFileNameA", &cutModulePath);
+    EXPECT_FALSE(installFolder(folder));
 }
 
 } // namespace
