@@ -35,22 +35,22 @@ std::string state(HWND page) {
     return s + "|" + std::to_string(SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_GETPOS, 0, 0));
 }
 
-// The install makes the new program with CREATE_NEW: refused, or made with each write a byte short.
+// The install makes the new program with CREATE_NEW: refused, or made. Writes to the file made
+// last come a byte short.
 bool shortWrites = false;
-HANDLE newProgram = nullptr;
+HANDLE madeLast = nullptr;
 DWORD newShare = 99;
 decltype(&CreateFileA) realCreate = nullptr;
 decltype(&WriteFile) realWrite = nullptr;
 HANDLE WINAPI refuseNewFiles(const char* name, DWORD access, DWORD share,
                              SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags, HANDLE model) {
-    if (how != CREATE_NEW)
-        return realCreate(name, access, share, security, how, flags, model);
-    newShare = share;
-    return shortWrites ? newProgram = realCreate(name, access, share, security, how, flags, model)
-                       : INVALID_HANDLE_VALUE;
+    if (how == CREATE_NEW && (newShare = share, !shortWrites))
+        return INVALID_HANDLE_VALUE;
+    HANDLE file = realCreate(name, access, share, security, how, flags, model);
+    return how == OPEN_EXISTING ? file : madeLast = file;
 }
 BOOL WINAPI writeShort(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED at) {
-    return realWrite(file, data, size - (file == newProgram && size > 0), written, at);
+    return realWrite(file, data, size - (file == madeLast && size > 0), written, at);
 }
 
 // The search finds the installed version, then a newer one: its location (no web address) is
@@ -133,47 +133,100 @@ DWORD WINAPI cutModulePath(HMODULE, LPSTR path, DWORD size) {
     memset(path, 'x', size), path[2] = '\\', path[size - 1] = '\0';
     return size;
 }
+std::string contentOf(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
 
-// The steps alone: TEMP up to 1000 characters; the counter and the bar; a download nobody else
-// may change or delete, that replaces an earlier one whole; an unreadable one fails its check; a
-// new program written short is taken out again. InstallDir counts only when it names a folder with
-// room for the program's name; a module path cut short is no folder.
+// The steps: no TEMP or one over 1000 characters asks nothing; a download not answered leaves the
+// earlier one, an empty or short one fails with its mark; the counter and bar; nobody else may
+// change or delete the download, which replaces an earlier one whole; an unreadable one fails the
+// check with its own mark; a program written short is taken out again, a backup that stays keeps
+// the program. The update itself: the bar and buttons while it asks for the restart and after it,
+// the download taken away, an earlier backup kept when there was no program. InstallDir counts
+// only when it names a folder with room for the program's name; a module path cut short is none.
 TEST_F(Dialog, UpdateSteps) {
     const std::string temp = getenv("TEMP"), download = temp + "\\Nimbara_update.exe",
-                      dir = temp + "\\steps";
+                      dir = temp + "\\steps", program = dir + "\\Nimbara.exe",
+                      body = "a\r\n\x1A"
+                             "b";
     CreateDirectoryA(dir.c_str(), nullptr);
-    DeleteFileA((dir + "\\Nimbara.exe").c_str());
+    DeleteFileA(program.c_str());
+    std::ofstream(dir + "\\Nimbara.bak") << "older";
     std::ofstream(download) << "abcdefgh";
     reg::set("InstallDir", dir);
     provider::use("http");
-    provider::script({{"abc"}});
+    provider::script({{""}, {body}});
     app.updateInfo = {true,         "1.0.0.1",  "http://" + provider::host("http") + "/dl",
-                      "0000000006", "352441C2", ""};
+                      "0000000010", "8E1C0E44", ""};
     run(kPageUpdate, {[&](HWND frame) {
             HWND page = shownPage(frame);
-            UpdateFiles files, unreadable;
+            auto shows = [page](int id) { return shown(GetDlgItem(page, id)); };
+            auto at = [page] { // the bar, and whether "Update suchen" can be pressed
+                return std::to_string(SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_GETPOS, 0, 0)) +
+                       " " + std::to_string(IsWindowEnabled(GetDlgItem(page, IDC_UPDATE_SEARCH)));
+            };
+            EXPECT_EQ("1.0.0", text(page, IDC_UPDATE_INSTALLED));
+            UpdateFiles files, none, unreadable;
             const char* from = app.updateInfo.location.c_str();
             EXPECT_FALSE(downloadUpdate(page, from, nullptr, &files) ||
                          downloadUpdate(page, from, std::string(1001, 't').c_str(), &files) ||
-                         downloadUpdate(page, from, std::string(1000, 't').c_str(), &files));
-            EXPECT_EQ(1u, provider::requests().size()); // only the last was asked for
+                         shows(IDC_UPDATE_DOWNLOAD_FAILED));
+            EXPECT_FALSE(downloadUpdate(page, "http://127.0.0.1:1/dl", temp.c_str(), &files));
+            EXPECT_EQ("abcdefgh", contentOf(download));
+            EXPECT_FALSE(downloadUpdate(page, from, std::string(1000, 't').c_str(), &files));
+            EXPECT_TRUE(provider::requests().size() == 1 && shows(IDC_UPDATE_DOWNLOAD_FAILED));
             ASSERT_TRUE(downloadUpdate(page, from, temp.c_str(), &files));
-            EXPECT_EQ("3/0000000006 Bytes 50", text(page, IDC_UPDATE_COUNTER) + " " +
-                                                   std::to_string(SendDlgItemMessageA(
-                                                       page, IDC_UPDATE_BAR, PBM_GETPOS, 0, 0)));
+            EXPECT_EQ("5/0000000010 Bytes 50 1 1",
+                      text(page, IDC_UPDATE_COUNTER) + " " + at() + " " +
+                          std::to_string(IsWindowEnabled(GetDlgItem(page, IDC_UPDATE_BAR))));
             EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA(download.c_str(), GENERIC_WRITE, 7, nullptr,
                                                         OPEN_EXISTING, 0, nullptr));
             EXPECT_FALSE(DeleteFileA(download.c_str()));
-            EXPECT_TRUE(verifyUpdate(page, &files));
+            EXPECT_TRUE(verifyUpdate(page, &files) && text(page, IDC_UPDATE_COUNTER).empty());
+            showUpdateState(page);
+            EXPECT_FALSE(verifyUpdate(page, &none) || shows(IDC_UPDATE_DOWNLOAD_FAILED));
+            EXPECT_TRUE(shows(IDC_UPDATE_CHECK_FAILED));
             unreadable.download.reset(CreateFileA((temp + "\\w").c_str(), GENERIC_WRITE, 0, nullptr,
                                                   CREATE_ALWAYS, 0, nullptr));
             app.updateInfo.checksum = "00000000"; // the checksum of nothing
             EXPECT_FALSE(verifyUpdate(page, &unreadable));
-            shortWrites = true;
-            ImportRedirect creates("kernel32.dll", "CreateFileA", &refuseNewFiles, &realCreate);
-            ImportRedirect writes("kernel32.dll", "WriteFile", &writeShort, &realWrite);
-            EXPECT_FALSE(installUpdate(page, temp.c_str(), &files));
-            EXPECT_TRUE(newShare == 0 && !fileExists((dir + "\\Nimbara.exe").c_str()));
+            app.updateInfo.checksum = "8E1C0E44";
+            {
+                shortWrites = true;
+                ImportRedirect creates("kernel32.dll", "CreateFileA", &refuseNewFiles, &realCreate);
+                ImportRedirect writes("kernel32.dll", "WriteFile", &writeShort, &realWrite);
+                EXPECT_FALSE(installUpdate(page, temp.c_str(), &files));
+                EXPECT_TRUE(newShare == 0 && !fileExists(program.c_str()));
+                EXPECT_FALSE(downloadUpdate(page, from, temp.c_str(), &files));
+            }
+            files.download.reset();
+            std::string atMessage;
+            recording::watch = [&](const std::string& call) {
+                call.find("showInformation") == 0 ? void(atMessage = at()) : void();
+            };
+            SetEnvironmentVariableA("TMP", "C:\\none"); // TEMP is the one
+            press(page, IDC_UPDATE_RUN);
+            SetEnvironmentVariableA("TMP", temp.c_str());
+            EXPECT_EQ("95 0||100 1", atMessage + text(page, IDC_UPDATE_STEP) + "|" +
+                                         text(page, IDC_UPDATE_COUNTER) + "|" + at());
+            EXPECT_EQ(body + "|older|0", contentOf(program) + "|" +
+                                             contentOf(dir + "\\Nimbara.bak") + "|" +
+                                             std::to_string(fileExists(download.c_str())));
+            EXPECT_NE(std::string::npos,
+                      recording::calls.find("shellOpen window " + program + " /replace"));
+            // An update while a backup that cannot be removed stays: the program is kept.
+            SetFileAttributesA((dir + "\\Nimbara.bak").c_str(), FILE_ATTRIBUTE_READONLY);
+            EXPECT_FALSE(downloadUpdate(page, from, temp.c_str(), &files) &&
+                         installUpdate(page, temp.c_str(), &files));
+            SetFileAttributesA((dir + "\\Nimbara.bak").c_str(), FILE_ATTRIBUTE_NORMAL);
+            EXPECT_EQ(body, contentOf(program));
+            // Without TEMP nothing is asked.
+            size_t asked = provider::requests().size();
+            SetEnvironmentVariableA("TEMP", nullptr);
+            press(page, IDC_UPDATE_RUN);
+            SetEnvironmentVariableA("TEMP", temp.c_str());
+            EXPECT_EQ(asked, provider::requests().size());
             press(frame, IDCANCEL);
         }});
     char own[kUpdatePathSize], folder[kUpdatePathSize];
