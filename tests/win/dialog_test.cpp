@@ -11,6 +11,7 @@
 #include "res/resource.h"
 
 #include <commctrl.h>
+#include <wininet.h>
 
 #include <cstring>
 #include <tuple>
@@ -241,7 +242,17 @@ std::string general(HWND page) {
            std::to_string(SendDlgItemMessageA(page, IDC_USAGE_BAR, PBM_GETRANGE, FALSE, 0));
 }
 
-// Not connected, and a service that cannot be reached; a refresh with both; the squares' brushes.
+// Whether the refresh button could be pressed while the service was asked.
+HWND refreshButton = nullptr;
+std::string refreshWhileAsking;
+decltype(&InternetOpenA) realInternetOpen;
+HINTERNET WINAPI openWatched(LPCSTR agent, DWORD type, LPCSTR proxy, LPCSTR bypass, DWORD flags) {
+    refreshWhileAsking += std::to_string(IsWindowEnabled(refreshButton));
+    return realInternetOpen(agent, type, proxy, bypass, flags);
+}
+
+// Not connected, and a service that cannot be reached; a refresh with both (the button off
+// meanwhile); the squares' brushes.
 HGDIOBJ greenBrush;
 TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
     reg::set({{"statApiProto", "http"}, {"statApiHost", "127.0.0.1:1"}});
@@ -258,7 +269,10 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
                   "Quota-Available-Bytes: 5\r\nQuota-Used-Pretty: 5 B\r\nQuota-Available-"
                   "Pretty: 5 B\r\nQuota-Total-Pretty: 10 B\r\nPackage-Name: S\r\n"}});
             app.connected = true;
+            refreshButton = GetDlgItem(page, IDC_REFRESH);
+            ImportRedirect opens("wininet.dll", "InternetOpenA", openWatched, &realInternetOpen);
             press(page, IDC_REFRESH);
+            EXPECT_EQ("0", refreshWhileAsking);
             EXPECT_EQ("connected|Netzlaufwerk|5|5 B|5|5 B|10|10 B|Laufwerk X:\\|S|50/100",
                       general(page));
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_REFRESH)) && IsWindowEnabled(page) &&

@@ -52,11 +52,24 @@ protected:
     HWND window = nullptr;
 };
 
-// Closes the tray menu once it shows, and records that it did.
-void CALLBACK closeMenu(HWND, UINT, UINT_PTR, DWORD) {
+// Chooses the first item of the tray menu once it shows, and records that it showed, over the
+// window it belongs to or not, with how many items, below and right of the cursor or not.
+void CALLBACK chooseFirstItem(HWND, UINT, UINT_PTR, DWORD) {
     HWND popup = FindWindowA("#32768", nullptr);
-    if (popup != nullptr && IsWindowVisible(popup))
-        recording::record("menu"), EndMenu();
+    if (popup == nullptr || !IsWindowVisible(popup))
+        return;
+    RECT at;
+    POINT cursor;
+    GetWindowRect(popup, &at), GetCursorPos(&cursor);
+    recording::record(
+        "menu " + std::to_string(GetForegroundWindow() == app.mainWindow) + " " +
+        std::to_string(GetMenuItemCount(HMENU(SendMessageA(popup, MN_GETHMENU, 0, 0)))) + " " +
+        std::to_string(at.left == cursor.x && at.top == cursor.y));
+    for (WPARAM key : {VK_DOWN, VK_RETURN})
+        PostMessageA(popup, WM_KEYDOWN, key, 0);
+}
+BOOL WINAPI windows2000(OSVERSIONINFOA* version) {
+    return version->dwMajorVersion = 5, version->dwMinorVersion = 0, TRUE;
 }
 
 // Which menu was destroyed: the loaded one (holding the popup), or the popup alone.
@@ -67,7 +80,8 @@ BOOL WINAPI recordDestroyMenu(HMENU menu) {
 }
 
 // Commands (a notification code goes to the default procedure), tray clicks (the menu opens on
-// the press), volume broadcasts, the properties requests; web folders neither connect nor unmount.
+// the press, over the window, without connecting under Windows 2000's web folders), volume
+// broadcasts, the properties requests; web folders neither connect nor unmount.
 TEST_F(MainWindow, MessagesFollowTheMethod) {
     DEV_BROADCAST_HDR volume = {sizeof volume, DBT_DEVTYP_VOLUME, 0};
     const LPARAM header = reinterpret_cast<LPARAM>(&volume);
@@ -90,14 +104,17 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
         {5, false, WM_USER + 101, 2, WM_LBUTTONDBLCLK, ""}, // another icon
         {5, false, WM_USER + 101, 1, WM_LBUTTONDOWN, ""},
         {5, false, WM_USER + 101, 1, WM_RBUTTONUP, ""},
-        {5, false, WM_USER + 101, 1, WM_RBUTTONDOWN, "menu;menu freed;"},
+        {5, false, WM_USER + 101, 1, WM_RBUTTONDOWN, "menu 1 7 1;menu freed;post 273;"},
+        {0, false, WM_USER + 101, 1, WM_RBUTTONDOWN, "menu 1 5 1;menu freed;post 273;"},
         {5, false, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, header, "handleVolumeBroadcast arrival;"},
         {5, false, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, header,
          "handleVolumeBroadcast removal;"},
         {5, false, WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, header, ""},
         {5, false, WM_USER + 100, 0, 0, "runPropertiesDialog 1;"},
         {5, false, WM_USER + 102, 0, 0, "runPropertiesDialog 0;"}};
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, closeMenu);
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, chooseFirstItem);
+    SetCursorPos(300, 200);
+    ImportRedirect version("kernel32.dll", "GetVersionExA", windows2000);
     ImportRedirect menus("user32.dll", "DestroyMenu", recordDestroyMenu, &realDestroyMenu);
     for (const auto& [method, connected, message, wParam, lParam, done] : cases) {
         reg::set("ForceMethod", method);
@@ -118,6 +135,7 @@ BOOL WINAPI failingGetMessage(LPMSG message, HWND, UINT, UINT) {
 TEST_F(MainWindow, MessageLoopEndsWithTheQuitCode) {
     ImportRedirect failing("user32.dll", "GetMessageA", &failingGetMessage);
     ASSERT_TRUE(failing);
+    EXPECT_FALSE(registerMainWindowClass(app.instance)); // taken already
     EXPECT_EQ(0, runMessageLoop());
 }
 

@@ -69,11 +69,15 @@ TEST_F(Dialog, UpdatePage) {
                       {"Info-Uri: file:///C:/x\r\nFilesize: 0\r\nChecksum: 352441c2\r\nLocation: " +
                        host + "/dl/Nimbara.exe\r\nVersion: 1.0.0.1\r\n"},
                       {"abc"}});
+    recording::online = false; // at first: no search offered, and one that finds nothing
     run(kPageUpdate,
         {[&](HWND frame) {
              HWND page = shownPage(frame);
              EXPECT_EQ("Update verf\xFCgbar", text(page, IDC_UPDATE_GROUP)); // Windows-1252
-             EXPECT_EQ("-----+-----hhhhhh000|Update suchen|Suche Updates||||0", state(page));
+             EXPECT_EQ("-----------hhhhhh000|Update suchen|Suche Updates||||0", state(page));
+             press(page, IDC_UPDATE_RUN);
+             EXPECT_EQ("--------+--hhhhhh000|Update suchen|Suche Updates||||0", state(page));
+             recording::online = true;
              press(page, IDC_UPDATE_RUN);
              EXPECT_EQ("------+-+--vvhhhh100|Durchführen|Version aktuell|1.0.0|||0", state(page));
              press(page, IDC_UPDATE_SEARCH);
@@ -110,13 +114,17 @@ TEST_F(Dialog, UpdatePage) {
                  "+++++-+++--vvhhhh100|Durchführen|Suche Updates|1.0.0.1|352441C2|Dateiprüfung|0",
                  state(page));
              press(page, IDC_UPDATE_CHANGES_LINK);
+             EXPECT_TRUE(IsIconic(frame)); // the dialog makes way
              app.updateInfo.infoUri = "http://h/neu";
              press(page, IDC_UPDATE_CHANGES_LINK);
              press(frame, IDCANCEL);
          }});
-    EXPECT_EQ("showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;"
-              "shellOpen window http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/ChangeLog  1;"
-              "shellOpen window http://h/neu  1;",
+    const std::string offline =
+        "showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;";
+    EXPECT_EQ(offline + offline +
+                  "shellOpen window http://" NIMBARA_PORTAL_HOST
+                  "/Nimbara/WindowsClient/ChangeLog  1;"
+                  "shellOpen window http://h/neu  1;",
               recording::calls); // and nothing started
     std::string content;
     std::ifstream(dir + "\\Nimbara.exe") >> content;
@@ -159,8 +167,10 @@ TEST_F(Dialog, UpdateSteps) {
     provider::script({{""}, {body}});
     app.updateInfo = {true,         "1.0.0.1",  "http://" + provider::host("http") + "/dl",
                       "0000000010", "8E1C0E44", ""};
-    run(kPageUpdate, {[&](HWND frame) {
+    run(kPageGeneral, {[&](HWND frame) {
+            bringPropertiesForward(kPageUpdate);
             HWND page = shownPage(frame);
+            EXPECT_FALSE(IsChild(page, GetFocus())); // made by its tab, it leaves the focus
             auto shows = [page](int id) { return shown(GetDlgItem(page, id)); };
             auto at = [page] { // the bar, and whether "Update suchen" can be pressed
                 return std::to_string(SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_GETPOS, 0, 0)) +
@@ -227,8 +237,10 @@ TEST_F(Dialog, UpdateSteps) {
             press(page, IDC_UPDATE_RUN);
             SetEnvironmentVariableA("TEMP", temp.c_str());
             EXPECT_EQ(asked, provider::requests().size());
-            press(frame, IDCANCEL);
+            SendDlgItemMessageA(page, IDC_UPDATE_LATER, BM_CLICK, 0, 0);
+            press(page, IDC_UPDATE_RUN); // closes the dialog, and skips nothing
         }});
+    EXPECT_EQ("-", reg::get("UpdateIgnoreVersion"));
     char own[kUpdatePathSize], folder[kUpdatePathSize];
     *strrchr((GetModuleFileNameA(nullptr, own, sizeof own), own), '\\') = '\0';
     ImportRedirect folders("kernel32.dll", "GetFileAttributesA", &longFolders, &realAttributes);
