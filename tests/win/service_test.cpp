@@ -66,7 +66,7 @@ TEST_F(Service, RequestPathKeyAndLength) {
 // write.
 std::string refused, written;
 decltype(&RegSetValueExA) realSetValue;
-LSTATUS WINAPI refuseDavUser(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
+LSTATUS WINAPI refuseNamed(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
                              DWORD size) {
     written += std::string(" ") + name + std::to_string(type);
     return name == refused ? ERROR_ACCESS_DENIED
@@ -78,7 +78,7 @@ LSTATUS WINAPI refuseDavUser(HKEY key, LPCSTR name, DWORD reserved, DWORD type, 
 // so not when that was refused; a refused share keeps the login. An incomplete answer stores
 // nothing. Written back, the stored login is cut at the line end, unless it has no user name.
 TEST_F(Service, CompleteAnswersStored) {
-    ImportRedirect registry("advapi32.dll", "RegSetValueExA", refuseDavUser, &realSetValue);
+    ImportRedirect registry("advapi32.dll", "RegSetValueExA", refuseNamed, &realSetValue);
     ASSERT_TRUE(registry);
     const std::string all = " s3cr:et anna|anna DAVShare1 DAVUser1 DAVPasswd1";
     const std::string list = "listed\r\ns3cr:et\r\nanna\r\n";
