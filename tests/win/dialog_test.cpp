@@ -61,6 +61,14 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
                         at.bottom - at.top > 99);
             EXPECT_EQ(page, GetWindow(frame, GW_CHILD));
             EXPECT_EQ("\xDC&bernehmen", text(frame, IDC_APPLY)); // Windows-1252
+            std::string captions;
+            for (int index = 0; index < 5; ++index) { // the tabs in their order
+                char caption[32] = "";
+                TCITEMA item = {TCIF_TEXT, 0, 0, caption, sizeof caption, 0, 0};
+                SendDlgItemMessageA(frame, IDC_PROPERTIES_TABS, TCM_GETITEMA, index, LPARAM(&item));
+                captions += caption + std::string("|");
+            }
+            EXPECT_EQ("&Allgemein|&Login|&Einstellungen|&Update|&Info|", captions);
             for (WORD focus : {EN_SETFOCUS, EN_KILLFOCUS})
                 SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LOGIN_NAME, focus), 0);
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, IDC_APPLY))); // focus is no change
