@@ -331,21 +331,21 @@ std::string nameSpace(const char* folder) {
            "\\NameSpace\\{5E1A7C20-3B9D-4F62-A8D1-7C04E9B2F318}";
 }
 decltype(&GetDriveTypeA) realDriveType;
-UINT WINAPI driveTypes(LPCSTR root) { // R: a network drive, S: unknown; only "X:\\" is a root
-    return strlen(root) != 3 ? DRIVE_NO_ROOT_DIR
-           : *root == 'R'    ? DRIVE_REMOTE
-           : *root == 'S'    ? DRIVE_UNKNOWN
-                             : realDriveType(root);
+UINT WINAPI driveTypes(LPCSTR root) { // R: a network drive, C: and S: unknown; "X:\\" is a root
+    return strlen(root) != 3              ? DRIVE_NO_ROOT_DIR
+           : *root == 'R'                 ? DRIVE_REMOTE
+           : *root == 'S' || *root == 'C' ? DRIVE_UNKNOWN
+                                          : realDriveType(root);
 }
 BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 5, version->dwMinorVersion = 1;
 }
 
-// Z: is offered though in use, with the 21 free letters (R: a network drive is not, S: of unknown
-// type is); the stored boxes shown; focus is no change; Apply writes every box and reconnects under
-// the new letter. Then the Explorer entries go as whole keys, the start box keeps AutoMount's
-// mark, no selection stores no letter, on XP SSL is not stored. The web-folder methods have no
-// letter and no connecting at start.
+// Z: is offered though in use, with the 22 free letters (R: a network drive is not, C: and S: of
+// unknown type are); the stored boxes shown; focus is no change; Apply writes every box and
+// reconnects under the new letter. Then the Explorer entries go as whole keys, the start box keeps
+// AutoMount's mark, no selection stores no letter, on XP SSL is not stored. The web-folder methods
+// have no letter and no connecting at start.
 TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     reg::set("DriveLetter", "Z:");
     reg::set("AutoMount", 1);
@@ -369,7 +369,7 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     };
     run(kPageSettings, {[&](HWND frame) {
             HWND page = shownPage(frame);
-            EXPECT_EQ("Z: Verschl\xFCsselte Dateitransfers 22",
+            EXPECT_EQ("Z: Verschl\xFCsselte Dateitransfers 23",
                       text(page, IDC_DRIVE_LETTER_LIST) + " " + text(page, IDC_SSL) + " " +
                           std::to_string(
                               SendDlgItemMessageA(page, IDC_DRIVE_LETTER_LIST, CB_GETCOUNT, 0, 0)));
