@@ -337,6 +337,10 @@ UINT WINAPI driveTypes(LPCSTR root) { // R: a network drive, C: and S: unknown; 
            : *root == 'S' || *root == 'C' ? DRIVE_UNKNOWN
                                           : realDriveType(root);
 }
+std::string notified; // whether My Computer's entry was there each time Explorer was told
+void WINAPI notifyShell(LONG, UINT, LPCVOID, LPCVOID) {
+    notified += reg::get("", nameSpace("MyComputer").c_str()) + ";";
+}
 BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 5, version->dwMinorVersion = 1;
 }
@@ -354,6 +358,7 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     reg::set("SSL", 1);
     recording::unmount = [] { recording::record(reg::get("DriveLetter")), app.connected = false; };
     realDriveType = redirectImport("kernel32.dll", "GetDriveTypeA", driveTypes);
+    ImportRedirect shellNotices("shell32.dll", "SHChangeNotify", notifyShell);
     recording::mount = [](bool) { return recording::record(reg::get("DriveLetter")), true; };
     app.connected = true;
     auto stored = [] { // the entries' titles, and what is below them
@@ -386,7 +391,7 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
             SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_LETTER_LIST, CBN_SELCHANGE), 0);
             press(frame, IDC_APPLY);
             EXPECT_EQ("unmountDrive false;Z:;mountDrive false;D:;", recording::calls);
-            EXPECT_EQ("1101D: Nimbara- --", stored());
+            EXPECT_EQ("1101D: Nimbara- --|Nimbara;", stored() + "|" + notified);
             for (const char* folder : {"MyComputer", "Desktop"})
                 reg::set("", "x", (nameSpace(folder) + "\\Below").c_str());
             click(page);
@@ -410,9 +415,11 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     reg::set("ForceMethod", 1);
     reg::set("DriveLetter", "t:"); // matches no entry
     setAutostart(true);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "SSL"); // absent: shown unchecked
     run(kPageSettings, {[](HWND frame) {
             HWND page = shownPage(frame);
-            EXPECT_TRUE(text(page, IDC_DRIVE_LETTER_LIST).empty() && enabled(page, IDC_SSL));
+            EXPECT_TRUE(text(page, IDC_DRIVE_LETTER_LIST).empty() && enabled(page, IDC_SSL) &&
+                        !IsDlgButtonChecked(page, IDC_SSL));
             for (int click = 0; click < 3; ++click) { // started on, then off, then on again
                 for (int id : {IDC_DRIVE_LETTER_LIST, IDC_DRIVE_LETTER_LABEL, IDC_DRIVE_LETTER_NOTE,
                                IDC_AUTO_MOUNT})
@@ -423,7 +430,7 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
             ImportRedirect xp("kernel32.dll", "GetVersionExA", windowsXp);
             press(frame, IDOK); // before Vista SSL stays as stored
         }});
-    EXPECT_EQ("0", reg::get("SSL"));
+    EXPECT_EQ("-", reg::get("SSL"));
     RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "ForceMethod");
 }
 
