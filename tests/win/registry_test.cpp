@@ -30,18 +30,6 @@ TEST(Registry, ReadsByType) {
     EXPECT_EQ(0x1234u, small);
 }
 
-// Nothing stored: no letter differs and credentials are saved; then as stored.
-TEST(Registry, DriveLetterAndSaveCredentials) {
-    EXPECT_TRUE(!driveLetterDiffers("X:") && saveCredentialsEnabled());
-    storeDriveLetter("T:");
-    EXPECT_EQ(std::string("1:T:\0", 5), reg::raw("DriveLetter"));
-    EXPECT_TRUE(!driveLetterDiffers("T:") && driveLetterDiffers("t:"));
-    for (DWORD v : {0u, 2u, 1u}) {
-        reg::set("SaveCredentials", v);
-        EXPECT_EQ(v == 1, saveCredentialsEnabled()) << v;
-    }
-}
-
 // The default command; an existing one is kept, even when the install directory changed since.
 // 255 characters fit the command buffer with its terminator; 256 would be cut: refused.
 TEST(Registry, Autostart) {
