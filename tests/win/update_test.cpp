@@ -42,8 +42,9 @@ HANDLE madeLast = nullptr;
 DWORD newShare = 99;
 decltype(&CreateFileA) realCreate = nullptr;
 decltype(&WriteFile) realWrite = nullptr;
-HANDLE WINAPI refuseNewFiles(const char* name, DWORD access, DWORD share,
-                             SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags, HANDLE model) {
+HANDLE WINAPI refuseOrMakeNewFiles(const char* name, DWORD access, DWORD share,
+                                   SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags,
+                                   HANDLE model) {
     if (how == CREATE_NEW && (newShare = share, !shortWrites))
         return INVALID_HANDLE_VALUE;
     HANDLE file = realCreate(name, access, share, security, how, flags, model);
@@ -98,7 +99,8 @@ TEST_F(Dialog, UpdatePage) {
              EXPECT_EQ(checked, state(page));
              EXPECT_TRUE(fileExists((dir + "\\Nimbara.bak").c_str())); // nothing installed
              app.updateInfo.checksum = "352441C2";
-             ImportRedirect refusing("kernel32.dll", "CreateFileA", &refuseNewFiles, &realCreate);
+             ImportRedirect refusing("kernel32.dll", "CreateFileA", &refuseOrMakeNewFiles,
+                                     &realCreate);
              press(page, IDC_UPDATE_RUN);
              EXPECT_EQ(checked, state(page));
          },
@@ -204,7 +206,8 @@ TEST_F(Dialog, UpdateSteps) {
             app.updateInfo.checksum = "8E1C0E44";
             {
                 shortWrites = true;
-                ImportRedirect creates("kernel32.dll", "CreateFileA", &refuseNewFiles, &realCreate);
+                ImportRedirect creates("kernel32.dll", "CreateFileA", &refuseOrMakeNewFiles,
+                                       &realCreate);
                 ImportRedirect writes("kernel32.dll", "WriteFile", &writeShort, &realWrite);
                 EXPECT_FALSE(installUpdate(page, temp.c_str(), &files));
                 EXPECT_TRUE(newShare == 0 && !fileExists(program.c_str()));
