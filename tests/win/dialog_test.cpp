@@ -154,7 +154,7 @@ TEST_F(Dialog, OkApplyAndAbbrechen) {
     EXPECT_EQ("--", reg::get("SaveCredentials") + reg::get("AutoMount"));
     auto clickAndApply = [](HWND frame) {
         press(frame, IDC_APPLY); // nothing pending yet: it stays open
-        EXPECT_TRUE(IsWindowVisible(frame));
+        EXPECT_TRUE(app.propertiesOpen);
         SendDlgItemMessageA(shownPage(frame), IDC_SAVE_CREDENTIALS, BM_CLICK, 0, 0);
         press(frame, IDC_APPLY);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, IDC_APPLY)));

@@ -68,6 +68,9 @@ void CALLBACK chooseFirstItem(HWND, UINT, UINT_PTR, DWORD) {
     for (WPARAM key : {VK_DOWN, VK_RETURN})
         PostMessageA(popup, WM_KEYDOWN, key, 0);
 }
+BOOL WINAPI fixedCursor(POINT* at) { // where the pointer is, whatever X11 makes of it meanwhile
+    return at->x = 300, at->y = 200, TRUE;
+}
 BOOL WINAPI windows2000(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 5, version->dwMinorVersion = 0, TRUE;
 }
@@ -113,7 +116,7 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
         {5, false, WM_USER + 100, 0, 0, "runPropertiesDialog 1;"},
         {5, false, WM_USER + 102, 0, 0, "runPropertiesDialog 0;"}};
     UINT_PTR timer = SetTimer(nullptr, 0, 100, chooseFirstItem);
-    SetCursorPos(300, 200);
+    ImportRedirect cursor("user32.dll", "GetCursorPos", fixedCursor);
     ImportRedirect version("kernel32.dll", "GetVersionExA", windows2000);
     ImportRedirect menus("user32.dll", "DestroyMenu", recordDestroyMenu, &realDestroyMenu);
     for (const auto& [method, connected, message, wParam, lParam, done] : cases) {

@@ -67,7 +67,7 @@ TEST_F(Service, RequestPathKeyAndLength) {
 std::string refused, written;
 decltype(&RegSetValueExA) realSetValue;
 LSTATUS WINAPI refuseNamed(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
-                             DWORD size) {
+                           DWORD size) {
     written += std::string(" ") + name + std::to_string(type);
     return name == refused ? ERROR_ACCESS_DENIED
                            : realSetValue(key, name, reserved, type, data, size);
