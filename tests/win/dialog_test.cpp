@@ -397,9 +397,10 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
             click(page);
             SendDlgItemMessageA(page, IDC_SSL, BM_CLICK, 0, 0);
             SendDlgItemMessageA(page, IDC_DRIVE_LETTER_LIST, CB_SETCURSEL, -1, 0);
-            auto real = redirectImport("kernel32.dll", "GetVersionExA", windowsXp);
-            press(frame, IDC_APPLY);
-            redirectImport("kernel32.dll", "GetVersionExA", real);
+            {
+                ImportRedirect xp("kernel32.dll", "GetVersionExA", windowsXp);
+                press(frame, IDC_APPLY);
+            }
             EXPECT_EQ("1011D: -- Nimbarax", stored());
             EXPECT_FALSE(autostartEnabled());
             for (int id : {IDC_AUTOSTART, IDC_AUTO_MOUNT, IDC_MY_COMPUTER_ICON, IDC_DESKTOP_ICON,

@@ -54,6 +54,11 @@ BOOL WINAPI writeShort(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, L
     return realWrite(file, data, size - (file == madeLast && size > 0), written, at);
 }
 
+std::string contentOf(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
 // The search finds the installed version, then a newer one: its location (no web address) is
 // refused, its lower-case checksum never matches, a new program not written in place leaves the
 // old one there and starts nothing; size "0" stops nothing. The link opens only a web page the
@@ -128,9 +133,8 @@ TEST_F(Dialog, UpdatePage) {
                   "/Nimbara/WindowsClient/ChangeLog  1;"
                   "shellOpen window http://h/neu  1;",
               recording::calls); // and nothing started
-    std::string content;
-    std::ifstream(dir + "\\Nimbara.exe") >> content;
-    EXPECT_TRUE(content == "old" && !fileExists((dir + "\\Nimbara.bak").c_str())); // moved back
+    EXPECT_TRUE(contentOf(dir + "\\Nimbara.exe") == "old" &&
+                !fileExists((dir + "\\Nimbara.bak").c_str())); // moved back
     EXPECT_EQ("/dl/Nimbara.exe", provider::requests().at(3).path);
 }
 
@@ -142,10 +146,6 @@ DWORD WINAPI longFolders(LPCSTR path) {
 DWORD WINAPI cutModulePath(HMODULE, LPSTR path, DWORD size) {
     memset(path, 'x', size), path[2] = '\\', path[size - 1] = '\0';
     return size;
-}
-std::string contentOf(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // The steps: no TEMP or one over 1000 characters asks nothing; a download not answered leaves the
