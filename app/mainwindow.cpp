@@ -122,9 +122,30 @@ static void handleCommand(HWND window, WORD command, ConnectionMethod method) {
     }
 }
 
+// Back from sleep: both resume notices may come, and one check serves both (the drive is mapped
+// again by the time the second arrives). An open dialog runs its own loop; the check waits until
+// it closes.
+static void handleResume() {
+    if (app.propertiesOpen)
+        app.resumeCheckPending = true;
+    else
+        remountAfterResume();
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != 0 && message == app.taskbarCreatedMessage) {
+        restoreTrayIcon();
+        return 0;
+    }
     ConnectionMethod method = selectConnectionMethod();
     switch (message) {
+    case WM_CREATE:
+        app.taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+        return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
+            handleResume();
+        return TRUE;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

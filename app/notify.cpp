@@ -12,8 +12,8 @@ BOOL showStatus(DWORD kind, const char* text, bool connected) {
     fillTrayData(&data, NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO);
     data.uCallbackMessage = UM_TRAY;
     data.hIcon = icon;
-    copyTextCut(data.szTip, sizeof data.szTip,
-                connected ? "Qelto Nimbara (verbunden)" : "Qelto Nimbara (getrennt)");
+    app.trayTip = connected ? "Qelto Nimbara (verbunden)" : "Qelto Nimbara (getrennt)";
+    copyTextCut(data.szTip, sizeof data.szTip, app.trayTip);
     // A text beyond the balloon's 255 characters is shown cut: an empty text would make the
     // shell take the balloon away, and the notice would be lost.
     copyTextCut(data.szInfo, sizeof data.szInfo, text);

@@ -24,11 +24,18 @@ void fillTrayData(NOTIFYICONDATAA* data, UINT flags) {
 
 void addTrayIcon() {
     app.trayStartIcon = loadTrayIcon(IDI_NOT_CONNECTED);
+    app.trayTip = "Qelto Nimbara";
+    restoreTrayIcon();
+}
+
+// The icon added with the picture and tooltip it shows now: at start, and for a taskbar that was
+// created anew (Explorer restarted) and knows no icon of ours.
+void restoreTrayIcon() {
     NOTIFYICONDATAA data;
     fillTrayData(&data, NIF_MESSAGE | NIF_ICON | NIF_TIP);
     data.uCallbackMessage = UM_TRAY;
-    data.hIcon = app.trayStartIcon;
-    copyTextCut(data.szTip, sizeof data.szTip, "Qelto Nimbara");
+    data.hIcon = app.trayStatusIcon != nullptr ? app.trayStatusIcon : app.trayStartIcon;
+    copyTextCut(data.szTip, sizeof data.szTip, app.trayTip);
     Shell_NotifyIconA(NIM_ADD, &data);
 }
 

@@ -14,6 +14,7 @@ static_assert(sizeof(void*) != 4 || kNotifyIconDataSize == 488, "the 32-bit layo
 constexpr UINT kTrayIconId = 1;
 
 void addTrayIcon();
+void restoreTrayIcon();
 void removeTrayIcon();
 HICON loadTrayIcon(int resourceId);
 void fillTrayData(NOTIFYICONDATAA* data, UINT flags);

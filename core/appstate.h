@@ -16,11 +16,14 @@ struct AppState {
     bool connected = false;
     bool propertiesOpen = false;
     HWND propertiesWindow = nullptr;
-    int propertiesStartPage = -1; // a tab index below, or kPageUsed
-    int retryAfterLogin = 0;      // kRetryNothing, kRetryMount or kRetryMountAndOpen
+    int propertiesStartPage = -1;    // a tab index below, or kPageUsed
+    int retryAfterLogin = 0;         // kRetryNothing, kRetryMount or kRetryMountAndOpen
+    bool resumeCheckPending = false; // a resume from sleep came while the dialog was open
+    UINT taskbarCreatedMessage = 0;  // "TaskbarCreated": a new taskbar wants the icon again
     // tray icon
     HICON trayStartIcon = nullptr;
     HICON trayStatusIcon = nullptr;
+    const char* trayTip = "Qelto Nimbara"; // the tooltip the icon shows now
     // the last update announcement of the web service
     UpdateInfo updateInfo;
 };

@@ -13,6 +13,7 @@
 #include "core/method.h"
 #include "core/notify.h"
 #include "drive/drive_rules.h"
+#include "drive/drivelist.h"
 #include "drive/drivewatch.h"
 #include "drive/frontend.h"
 #include "drive/webfolder.h"
@@ -130,12 +131,14 @@ bool mountDrive(bool openAfter) {
     return reportMapping(result);
 }
 
-// The second cancel forces what the first left open (files still in use on the drive).
+// The second cancel forces what the first left open (files still in use on the drive), after a
+// pause for the redirector; with nothing mapped under the letter there is nothing to wait for.
 void unmountDrive(bool clearCredentials) {
     std::string driveLetter;
     if (readProductString(settings::kDriveLetter, &driveLetter)) {
-        WNetCancelConnection2A(driveLetter.c_str(), CONNECT_UPDATE_PROFILE, FALSE);
-        pauseMilliseconds(250);
+        DWORD first = WNetCancelConnection2A(driveLetter.c_str(), CONNECT_UPDATE_PROFILE, FALSE);
+        if (first != ERROR_NOT_CONNECTED)
+            pauseMilliseconds(250);
         WNetCancelConnection2A(driveLetter.c_str(), CONNECT_UPDATE_PROFILE, TRUE);
     }
     if (clearCredentials && !saveCredentialsEnabled())
@@ -152,4 +155,18 @@ void autoMount() {
                    "Automatisches Verbinden fehlgeschlagen,\r\nSie haben keine Logindaten "
                    "gespeichert.",
                    false);
+}
+
+// After sleep Windows may have dropped the mapping: a drive the client had connected and that is
+// no longer mapped under its letter is mapped again. Nothing to do without a connection, or under
+// the web-folder methods, which map no drive.
+void remountAfterResume() {
+    if (!app.connected || isWebFolderMethod(selectConnectionMethod()))
+        return;
+    std::string driveLetter = readSetting(settings::kDriveLetter, settings::kDefaultDriveLetter);
+    char remoteName[kMappingTextSize];
+    DWORD size = sizeof remoteName;
+    if (connectionName(driveLetter.c_str(), remoteName, &size) == NO_ERROR)
+        return;
+    mountDrive(false);
 }

@@ -4,3 +4,5 @@
 bool mountDrive(bool openAfter);
 void unmountDrive(bool clearCredentials);
 void autoMount();
+// After a resume from sleep: a connected drive that Windows lost is mapped again.
+void remountAfterResume();

@@ -84,7 +84,7 @@ BOOL WINAPI recordDestroyMenu(HMENU menu) {
 
 // Commands (a notification code goes to the default procedure), tray clicks (the menu opens on
 // the press, over the window, without connecting under Windows 2000's web folders), volume
-// broadcasts, the properties requests; web folders neither connect nor unmount.
+// and power broadcasts, the properties requests; web folders neither connect nor unmount.
 TEST_F(MainWindow, MessagesFollowTheMethod) {
     DEV_BROADCAST_HDR volume = {sizeof volume, DBT_DEVTYP_VOLUME, 0};
     const LPARAM header = reinterpret_cast<LPARAM>(&volume);
@@ -114,7 +114,11 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
          "handleVolumeBroadcast removal;"},
         {5, false, WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, header, ""},
         {5, false, WM_USER + 100, 0, 0, "runPropertiesDialog 1;"},
-        {5, false, WM_USER + 102, 0, 0, "runPropertiesDialog 0;"}};
+        {5, false, WM_USER + 102, 0, 0, "runPropertiesDialog 0;"},
+        {5, true, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0,
+         "remountAfterResume;answer;connected"},
+        {1, false, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, "remountAfterResume;answer;"},
+        {5, true, WM_POWERBROADCAST, PBT_APMSUSPEND, 0, "answer;connected"}};
     UINT_PTR timer = SetTimer(nullptr, 0, 100, chooseFirstItem);
     ImportRedirect cursor("user32.dll", "GetCursorPos", fixedCursor);
     ImportRedirect version("kernel32.dll", "GetVersionExA", windows2000);
@@ -124,9 +128,11 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
         EXPECT_EQ(done, send(message, wParam, lParam, connected)) << message << " " << wParam;
     }
     KillTimer(nullptr, timer);
-    // An open dialog is brought forward on General, whichever request came.
+    // An open dialog is brought forward on General, whichever request came; a resume waits for it.
     app.propertiesOpen = true;
     EXPECT_EQ("bringPropertiesForward 0;", send(WM_USER + 100, 0, 0, false));
+    EXPECT_TRUE(send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, true) == "answer;connected" &&
+                app.resumeCheckPending);
 }
 
 // Fails, leaving rubbish in the message.

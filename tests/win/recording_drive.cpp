@@ -21,6 +21,10 @@ void autoMount() {
     record("autoMount");
 }
 
+void remountAfterResume() {
+    record("remountAfterResume");
+}
+
 void openDrive(HWND owner) {
     record(owner ? "openDrive window" : "openDrive none");
 }

@@ -2,6 +2,7 @@
 #include "core/appstate.h"
 #include "core/connectivity.h"
 #include "core/notify.h"
+#include "app/mainwindow.h"
 #include "app/tray.h"
 #include "iat.h"
 
@@ -67,8 +68,9 @@ protected:
     }
 };
 
-// The two states' pictures, tooltips and balloons (a text beyond 255 characters cut, not dropped);
-// each status icon released once the shell holds the next; 488 bytes, 504 with 64-bit handles.
+// The two states' pictures, tooltips and balloons (a text beyond 255 characters cut, not dropped),
+// also for a new taskbar; each status icon released once the shell holds the next; 488 bytes, 504
+// with 64-bit handles.
 TEST_F(Tray, PictureTooltipAndBalloonFollowTheLastStatus) {
     HICON icons[] = {loadTrayIcon(108), loadTrayIcon(112)};
     connected = iconPixels(icons[0]), notConnected = iconPixels(icons[1]);
@@ -76,10 +78,13 @@ TEST_F(Tray, PictureTooltipAndBalloonFollowTheLastStatus) {
     ASSERT_NE(connected, notConnected);
     addTrayIcon();
     showStatus(1, "Ihre Nimbara\r\nist verbunden.", true);
+    mainWindowProc(app.mainWindow, WM_CREATE, 0, 0); // Explorer restarted: the icon as it is
+    mainWindowProc(app.mainWindow, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     const std::string longText = "Lang" + std::string(300, 'x');
     showStatus(3, longText.c_str(), false);
     ICONINFO gone = {};
-    EXPECT_TRUE(!GetIconInfo(shellIcons.at(1), &gone) && shellIcons[2] == app.trayStatusIcon);
+    EXPECT_TRUE(!GetIconInfo(shellIcons.at(1), &gone) && shellIcons[2] == shellIcons[1] &&
+                shellIcons[3] == app.trayStatusIcon);
     removeTrayIcon();
     EXPECT_TRUE(app.trayStartIcon == nullptr && app.trayStatusIcon == nullptr);
     const std::string size = sizeof(void*) == 4 ? " 488 1 " : " 504 1 ";
@@ -88,6 +93,7 @@ TEST_F(Tray, PictureTooltipAndBalloonFollowTheLastStatus) {
                   "1" + size +
                       "23 1125 Qelto Nimbara (verbunden)|Ihre Nimbara\r\nist verbunden.|"
                       "Nimbara 15000 1 connected",
+                  "0" + size + "7 1125 Qelto Nimbara (verbunden)|| 0 0 connected",
                   "1" + size + "23 1125 Qelto Nimbara (getrennt)|" + longText.substr(0, 255) +
                       "|Nimbara 15000 3 not connected",
                   "2" + size + "0 0 || 0 0"}),

@@ -17,6 +17,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 namespace {
 
 constexpr int kPageCount = 5;
@@ -136,12 +138,21 @@ void markChanged(HWND page) {
     EnableWindow(GetDlgItem(GetParent(page), IDC_APPLY), TRUE);
 }
 
+// A box the user clicked keeps that mark in its own user data until the dialog ends.
+void markBoxChanged(HWND page, int checkBoxId) {
+    SetWindowLongPtrA(GetDlgItem(page, checkBoxId), GWLP_USERDATA, 1);
+    markChanged(page);
+}
+
 // The pages' changes stay pending after an apply, so a later OK applies the visited pages again.
+// A login that OK could not make keeps the dialog open on the Login page, with what was typed.
 bool commitChanges(HWND frame, int result, bool closeAfter) {
     bool outcome = true;
     if (frameState.changesPending) {
-        if (!applyChanges())
+        if (!applyChanges() && closeAfter) {
+            selectPage(frame, kPageLogin);
             return false;
+        }
         if (closeAfter)
             outcome = closePropertiesDialog(frame, result);
         EnableWindow(GetDlgItem(frame, IDC_APPLY), FALSE);
@@ -153,13 +164,15 @@ bool commitChanges(HWND frame, int result, bool closeAfter) {
     return outcome;
 }
 
-// A page that was never shown in this dialog is never applied.
+// A page that was never shown in this dialog is never applied. False when the Login page tried a
+// login that failed; the settings are applied all the same.
 bool applyChanges() {
+    bool loggedIn = true;
     if (frameState.pageWindows[kPageLogin] != nullptr)
-        applyLoginPage(frameState.pageWindows[kPageLogin]);
+        loggedIn = applyLoginPage(frameState.pageWindows[kPageLogin]);
     if (frameState.pageWindows[kPageSettings] != nullptr)
         applySettingsPage(frameState.pageWindows[kPageSettings]);
-    return true;
+    return loggedIn;
 }
 
 // The mount that waits for a new login. A mount whose login refresh the service refused asks
@@ -188,6 +201,8 @@ bool closePropertiesDialog(HWND frame, int result) {
     if (retry != kRetryNothing && mountDrive(retry == kRetryMountAndOpen) &&
         retry == kRetryMountAndOpen)
         openDrive(app.mainWindow);
+    if (std::exchange(app.resumeCheckPending, false))
+        remountAfterResume();
     return true;
 }
 
@@ -227,6 +242,19 @@ void showDwordSetting(HWND page, const char* valueName, int checkBoxId) {
     DWORD value = 0;
     if (readDwordValue(HKEY_CURRENT_USER, settings::kProductKey, valueName, &value))
         CheckDlgButton(page, checkBoxId, value == 1 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// The box written as 1 or 0. An absent value that counts as on (SSL, SaveCredentials) shows
+// unchecked: unless the user clicked the box, writing 0 would turn the setting off behind the
+// user's back, so it is left absent.
+void applyDwordSetting(HWND page, const char* valueName, int checkBoxId, bool absentMeansOn) {
+    DWORD value = 0;
+    bool checked = IsDlgButtonChecked(page, checkBoxId) == BST_CHECKED;
+    bool clicked = GetWindowLongPtrA(GetDlgItem(page, checkBoxId), GWLP_USERDATA) != 0;
+    if (absentMeansOn && !checked && !clicked &&
+        !readDwordValue(HKEY_CURRENT_USER, settings::kProductKey, valueName, &value))
+        return;
+    writeDwordSetting(settings::kProductKey, valueName, checked ? 1 : 0);
 }
 
 // Buttons and the link act on their click; Escape and the title bar's close button arrive as
@@ -281,7 +309,7 @@ static INT_PTR CALLBACK frameProc(HWND frame, UINT message, WPARAM wParam, LPARA
 INT_PTR showPropertiesDialog(HWND owner) {
     INT_PTR result =
         DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_PROPERTIES), owner, frameProc, 0);
-    if (result == -1)
+    if (result == -1 || result == 0) // 0: an owner that is no window (any more)
         forgetDialog();
     return result;
 }

@@ -11,8 +11,10 @@ INT_PTR runPropertiesDialog(int startPage);
 void bringPropertiesForward(int page);
 
 void markChanged(HWND page);
+void markBoxChanged(HWND page, int checkBoxId);
 bool commitChanges(HWND frame, int result, bool closeAfter);
 bool applyChanges();
 bool closePropertiesDialog(HWND frame, int result);
 void openWebPage(HWND window, const char* url, bool fromPage);
 void showDwordSetting(HWND page, const char* valueName, int checkBoxId);
+void applyDwordSetting(HWND page, const char* valueName, int checkBoxId, bool absentMeansOn);

@@ -52,7 +52,7 @@ static bool runLoginCommand(HWND page, int id, int notification) {
         return true;
     case IDC_SAVE_CREDENTIALS:
         if (notification == BN_CLICKED)
-            markChanged(page);
+            markBoxChanged(page, id);
         return true;
     case IDC_PASSWORD_CHANGE_LINK:
         if (notification == STN_CLICKED)
@@ -70,21 +70,24 @@ static bool runLoginCommand(HWND page, int id, int notification) {
 // A login that reached no service counts as failed here: nothing was stored, so the page must
 // not claim otherwise. The fields hold at most 255 characters each; a longer text is cut by the
 // control, but a name or password of that length is beyond what the call sends, so it is
-// refused by the call and never used cut.
-void applyLoginPage(HWND page) {
-    writeDwordSetting(settings::kProductKey, settings::kSaveCredentials,
-                      IsDlgButtonChecked(page, IDC_SAVE_CREDENTIALS) == BST_CHECKED ? 1 : 0);
+// refused by the call and never used cut. The portal password is wiped once sent; a failed
+// login keeps the fields for a correction. False only for a login tried and failed.
+bool applyLoginPage(HWND page) {
+    applyDwordSetting(page, settings::kSaveCredentials, IDC_SAVE_CREDENTIALS, true);
     char userName[256] = "";
     char password[256] = "";
     GetDlgItemTextA(page, IDC_LOGIN_NAME, userName, sizeof userName);
     GetDlgItemTextA(page, IDC_LOGIN_PASSWORD, password, sizeof password);
-    if (userName[0] == '\0' || password[0] == '\0')
-        return;
+    if (userName[0] == '\0' || password[0] == '\0') {
+        SecureZeroMemory(password, sizeof password);
+        return true;
+    }
     AuthOutcome outcome = refreshLogin(userName, password);
+    SecureZeroMemory(password, sizeof password);
     followAuthentication(outcome);
     if (outcome.result != AuthResult::Succeeded) {
         showLoginStored(page, false);
-        return;
+        return false;
     }
     SetDlgItemTextA(page, IDC_LOGIN_NAME, "");
     SetDlgItemTextA(page, IDC_LOGIN_PASSWORD, "");
@@ -93,6 +96,7 @@ void applyLoginPage(HWND page) {
         unmountDrive(false);
         mountDrive(false);
     }
+    return true;
 }
 
 INT_PTR CALLBACK loginPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {

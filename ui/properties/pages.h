@@ -12,7 +12,7 @@ INT_PTR CALLBACK settingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
 INT_PTR CALLBACK updatePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK infoPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
-void applyLoginPage(HWND page);
+bool applyLoginPage(HWND page); // false: a login was tried and failed
 void applySettingsPage(HWND page);
 
 #define NIMBARA_PORTAL_PAGE(path) "http://" NIMBARA_PORTAL_HOST "/Nimbara/WindowsClient/" path

@@ -87,7 +87,7 @@ static bool runSettingsCommand(HWND page, int id, int notification) {
     case IDC_MY_COMPUTER_ICON:
     case IDC_SSL:
         if (notification == BN_CLICKED)
-            markChanged(page);
+            markBoxChanged(page, id);
         return true;
     default:
         return false;
@@ -112,7 +112,7 @@ static void applyDriveLetter(HWND page) {
 // The Explorer entry goes as a whole key: whatever Explorer or an installer put below it too.
 static void applyShellIcon(HWND page, int id, const char* valueName, const char* nameSpaceKey) {
     bool shown = isChecked(page, id);
-    writeDwordSetting(settings::kProductKey, valueName, shown ? 1 : 0);
+    applyDwordSetting(page, valueName, id, false);
     if (shown)
         writeStringSetting(nameSpaceKey, "", settings::kNameSpaceTitle);
     else
@@ -121,8 +121,7 @@ static void applyShellIcon(HWND page, int id, const char* valueName, const char*
 
 // Encryption is a choice only from Vista on; older systems keep SSL as it is.
 void applySettingsPage(HWND page) {
-    writeDwordSetting(settings::kProductKey, settings::kAutoMount,
-                      isChecked(page, IDC_AUTO_MOUNT) ? 1 : 0);
+    applyDwordSetting(page, settings::kAutoMount, IDC_AUTO_MOUNT, false);
     setAutostart(isChecked(page, IDC_AUTOSTART));
     applyDriveLetter(page);
     applyShellIcon(page, IDC_MY_COMPUTER_ICON, settings::kMyComputerIcon,
@@ -130,7 +129,7 @@ void applySettingsPage(HWND page) {
     applyShellIcon(page, IDC_DESKTOP_ICON, settings::kDesktopIcon, settings::kDesktopNameSpaceKey);
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
     if (isVistaOrLater())
-        writeDwordSetting(settings::kProductKey, settings::kSsl, isChecked(page, IDC_SSL) ? 1 : 0);
+        applyDwordSetting(page, settings::kSsl, IDC_SSL, true);
 }
 
 INT_PTR CALLBACK settingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
