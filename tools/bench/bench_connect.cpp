@@ -3,9 +3,10 @@
 // directly: the authentication GET against the local provider service (WinINet, the same
 // request) and WNetAddConnection2A against the test network provider registered in the prefix.
 // The service must answer every request with a complete field answer. One of each per round:
-//   connect  IDM_CONNECT until WNetAddConnection2A returns (the client's own calls in between:
-//            its unmount with the 250 ms pause between the two cancels, the online check, the
-//            drive scan, the notices, the credential refresh and the registry)
+//   connect  IDM_CONNECT until WNetAddConnection2A returns, with nothing mapped before, as
+//            after start-up (the client's own calls in between: its unmount, which pauses only
+//            when it found a mapping, the online check, the drive scan, the notices, the
+//            credential refresh and the registry)
 //   auth     the same authentication GET, made with bare WinINet calls
 //   map      WNetAddConnection2A with the same names, after cancelling the mapping
 //   pause    the time the client spent in its own pauses during connect
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
     std::vector<double> connect, auth, map, pauses;
     for (int round = 0; round < kWarmUps + count; ++round) {
         app.connected = false;
+        WNetCancelConnection2A("T:", 0, TRUE); // the direct mapping of the round before
         paused = 0;
         mapped.QuadPart = 0;
         LARGE_INTEGER start;
