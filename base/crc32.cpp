@@ -1,6 +1,7 @@
 // CRC-32 (see crc32.h).
 #include "base/crc32.h"
 
+#include "base/sha256.h"
 #include "base/text.h"
 
 #include <climits>
@@ -21,7 +22,7 @@ uint32_t Crc32::update(uint32_t crc, const void* data, size_t size) const {
     return crc;
 }
 
-bool fileCrc32(FILE* file, uint32_t* crc, long* count) {
+bool fileCrc32(FILE* file, uint32_t* crc, long* count, Sha256* sha) {
     if (file == nullptr)
         return false;
     const Crc32 table;
@@ -32,6 +33,7 @@ bool fileCrc32(FILE* file, uint32_t* crc, long* count) {
     size_t got;
     while (!failed && (got = fread(block, 1, sizeof block, file)) > 0) {
         value = table.update(value, block, got);
+        sha != nullptr ? sha->update(block, got) : void();
         failed = got > static_cast<size_t>(LONG_MAX - read); // a count beyond a long: unreadable
         read += failed ? 0 : static_cast<long>(got);
     }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+class Sha256;
+
 constexpr uint32_t kCrc32Start = 0xFFFFFFFF;
 
 // The usual 256-entry table, built where it is used rather than carried in the program.
@@ -22,7 +24,8 @@ private:
 
 // The checksum of the stream from its position to its end, and the bytes read: -1 after a read
 // error. False when there is no stream.
-bool fileCrc32(FILE* file, uint32_t* crc, long* count);
+// With sha, the same bytes go to the SHA-256 digest too, in the one pass.
+bool fileCrc32(FILE* file, uint32_t* crc, long* count, Sha256* sha = nullptr);
 
 // The checksum as the service writes it: "%08lX", eight upper-case hexadecimal digits.
 void formatCrc32(uint32_t crc, char (&text)[9]);

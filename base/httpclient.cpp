@@ -279,6 +279,15 @@ DWORD HttpClient::read(void* buffer, DWORD size) {
     }
 }
 
+DWORD HttpClient::status() {
+    DWORD code = 0, size = sizeof code;
+    if (!request_ ||
+        !HttpQueryInfoA(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code,
+                        &size, nullptr))
+        return 0;
+    return code;
+}
+
 void HttpClient::close() {
     request_.reset();
     connection_.reset();

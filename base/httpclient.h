@@ -38,6 +38,7 @@ public:
                          int secure, const char* userAgent);
     bool send(const char* path, int kind, const char* referrer);
     DWORD read(void* buffer, DWORD size);
+    DWORD status(); // the answer's HTTP status once sent; 0 when there is none
     void close();
 
     // Fields and cookies are added between open and send (a successful connect empties both).

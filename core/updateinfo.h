@@ -10,5 +10,6 @@ struct UpdateInfo {
     std::string location;
     std::string fileSize;
     std::string checksum;
+    std::string checksumSha256; // of the announcement it came with; empty: none announced
     std::string infoUri;
 };

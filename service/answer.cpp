@@ -151,6 +151,8 @@ bool applyAuthLine(const std::string& line, FieldAnswer* a, UpdateInfo* u) {
         u->fileSize = trimmedValue(f.raw);
     } else if (f.name == "Checksum") {
         u->checksum = trimmedValue(f.raw);
+    } else if (f.name == "Checksum-SHA256") {
+        u->checksumSha256 = trimmedValue(f.raw);
     } else if (f.name == "Info-Uri") {
         u->infoUri = trimmedValue(f.raw);
     }

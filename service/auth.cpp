@@ -11,6 +11,8 @@
 #include "core/notify.h"
 #include "service/frame.h"
 
+#include <utility>
+
 static bool writeStoredString(const char* name, const std::string& text) {
     RegistryKey key(HKEY_CURRENT_USER);
     RegistryValue value;
@@ -45,12 +47,17 @@ static bool offersUpdate(const std::string& version) {
     return !readProductString(settings::kUpdateIgnoreVersion, &ignored) || ignored != version;
 }
 
+// The SHA-256 digest belongs to the announcement it came with: a later announcement without one
+// must not be checked against the digest of an earlier file.
 static AuthOutcome readFieldAnswer(HttpClient* client) {
     FieldAnswer answer;
     bool announced = false;
+    std::string earlierDigest = std::exchange(app.updateInfo.checksumSha256, "");
     readAnswer(client, [&answer, &announced](const std::string& line) {
         announced = applyAuthLine(line, &answer, &app.updateInfo) || announced;
     });
+    if (!announced && app.updateInfo.checksumSha256.empty())
+        app.updateInfo.checksumSha256 = earlierDigest;
     AuthOutcome outcome;
     if (completeCredentials(answer)) {
         outcome.share = firstLine(credentialValue(answer.share));

@@ -1,6 +1,7 @@
 // End-to-end: the self-update of a copy of Nimbara.exe in the folder InstallDir names; the local
 // provider service announces versions and serves Nimbara_next.exe (another version number).
 #include "base/crc32.h"
+#include "base/sha256.h"
 #include "client_fixture.h"
 #include "provider_client.h"
 #include "res/resource.h"
@@ -22,6 +23,32 @@ std::string checksum(const std::string& path, long* size = nullptr) {
     return text;
 }
 
+std::string contentOf(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// The data with four bytes appended that give it the CRC-32 target: the register is run back
+// from the end the target needs, each step through the table entry whose top byte it shows.
+std::string forgedToMatch(std::string data, uint32_t target) {
+    uint32_t table[256], end = ~target;
+    for (uint32_t i = 0; i < 256; ++i) {
+        table[i] = i;
+        for (int bit = 0; bit < 8; ++bit)
+            table[i] = table[i] & 1 ? table[i] >> 1 ^ 0xEDB88320 : table[i] >> 1;
+    }
+    for (int step = 0; step < 4; ++step) {
+        uint32_t i = 0;
+        while (table[i] >> 24 != end >> 24)
+            ++i;
+        end = (end ^ table[i]) << 8 | i;
+    }
+    end ^= Crc32().update(kCrc32Start, data.data(), data.size());
+    for (int shift = 0; shift < 32; shift += 8)
+        data += static_cast<char>(end >> shift);
+    return data;
+}
+
 // The client's dialog of that title once it is there; with a control id, the properties dialog's
 // page it opened on, once that control is enabled.
 HWND waitForDialog(const char* title, int control = 0) {
@@ -34,8 +61,9 @@ HWND waitForDialog(const char* title, int control = 0) {
     return found;
 }
 
-// A skipped version opens the dialog no more; the next one is installed over a stale backup: the
-// running program becomes the backup, the new one starts with /replace, the old instance ends.
+// A skipped version opens the dialog no more; a forged file whose SHA-256 was announced is refused;
+// the next one, without a digest, is installed over a stale backup: the running program becomes
+// the backup, the new one starts with /replace, the old instance ends.
 TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
     const std::string built = control::clientPath(),
                       folder = getenv("TEMP") + std::string("\\update-e2e"),
@@ -61,7 +89,30 @@ TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
     EXPECT_EQ("1.0.1", reg::get("UpdateIgnoreVersion"));
     runToEnd("/rekey"); // ends: no dialog holds the forwarded command
 
-    const std::string linuxNext = getenv("NIMBARA_EXE");
+    // The running program made to pass for the next one by its CRC-32, the next one's SHA-256
+    // announced: refused at the check, and the download deleted.
+    const std::string linuxNext = getenv("NIMBARA_EXE"), forged = "_forged.exe";
+    std::ofstream(built.substr(0, built.size() - 4) + forged, std::ios::binary)
+        << forgedToMatch(contentOf(built), std::stoul(checksum(next), nullptr, 16));
+    ASSERT_EQ(checksum(next), checksum(built.substr(0, built.size() - 4) + forged));
+    Sha256 sha;
+    sha.update(contentOf(next).data(), contentOf(next).size());
+    provider::script({{fields + "1.0.2\r\nChecksum-SHA256: " + sha.finishHex() + "\r\n"},
+                      {"", false, linuxNext.substr(0, linuxNext.size() - 4) + forged}});
+    run("/rekey");
+    page = waitForDialog("Eigenschaften Ihrer Nimbara", IDC_UPDATE_RUN);
+    PostMessageA(page, WM_COMMAND, IDC_UPDATE_RUN, 0);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kTimeout &&
+                                       !IsWindowVisible(GetDlgItem(page, IDC_UPDATE_CHECK_FAILED));)
+        Sleep(50);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_UPDATE_CHECK_FAILED)));
+    PostMessageA(GetParent(page), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(checksum(built), checksum(folder + "\\Nimbara.exe"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+              GetFileAttributesA((getenv("TEMP") + std::string("\\Nimbara_update.exe")).c_str()));
+    runToEnd("/rekey"); // ends: no dialog holds the forwarded command
+
+    // The next one without a digest: checked by its CRC-32, installed.
     provider::script({{fields + "1.0.2\r\n"},
                       {"", false, linuxNext.substr(0, linuxNext.size() - 4) + "_next.exe"}});
     run("/rekey");

@@ -33,6 +33,7 @@ void script(const std::vector<Answer>& answers) {
     std::string text;
     for (const Answer& a : answers) {
         text += (text.empty() ? "[{" : ", {") + std::string(a.hang ? "\"hang\": true, " : "") +
+                "\"status\": " + std::to_string(a.status) + ", " +
                 (a.file.empty() ? "" : "\"file\": \"" + a.file + "\", ") + "\"hex\": \"";
         for (unsigned char c : a.body)
             text += {"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};

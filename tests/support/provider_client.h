@@ -14,9 +14,10 @@ struct Request {
 };
 
 struct Answer {
-    std::string body;      // bytes, sent with status 200
+    std::string body;      // bytes, sent with the status below
     bool hang = false;     // read the request and never answer
     std::string file = ""; // when set: the body is this file's content (a Linux path)
+    int status = 200;
 };
 
 // The port of "http", "https" or "untrusted" (a certificate nobody trusts); "127.0.0.1:PORT".

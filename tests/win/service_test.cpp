@@ -128,16 +128,19 @@ TEST_F(Service, RedirectAndUpdateOffer) {
         AuthOutcome o = authenticate("anna", "portal");
         return std::to_string(static_cast<int>(o.result)) + o.redirectPage + " " +
                std::to_string(o.offerUpdate) + app.updateInfo.location + " " +
-               app.updateInfo.version;
+               app.updateInfo.version + "|" + app.updateInfo.checksumSha256;
     };
-    EXPECT_EQ("0http://p/agb?x=1 0 ", outcome("Message: http://p/agb?x=1\r\n"));
+    EXPECT_EQ("0http://p/agb?x=1 0 |", outcome("Message: http://p/agb?x=1\r\n"));
     EXPECT_EQ("dav-anna", reg::get("DAVUser"));
-    EXPECT_EQ("1 0 1.0.0", outcome("Version: 1.0.0\r\n"));
-    EXPECT_EQ("1 0 2.0.0", outcome("Version: 2.0.0\r\n"));
-    EXPECT_EQ("1 1 0.9.9", outcome("Version: 0.9.9\r\n")); // any other text, older or not
-    EXPECT_EQ("1 1http://h/2.0.1.exe 2.0.1",
-              outcome("Version: 2.0.1\r\nLocation: http://h/2.0.1.exe\r\n"));
-    EXPECT_EQ("1 0http://h/2.0.1.exe 2.0.1", outcome("")); // announced by the earlier answer only
+    EXPECT_EQ("1 0 1.0.0|", outcome("Version: 1.0.0\r\n"));
+    EXPECT_EQ("1 0 2.0.0|", outcome("Version: 2.0.0\r\n"));
+    EXPECT_EQ("1 1 0.9.9|", outcome("Version: 0.9.9\r\n")); // any other text, older or not
+    EXPECT_EQ("1 1http://h/2.0.1.exe 2.0.1|Ab",
+              outcome("Version: 2.0.1\r\nLocation: http://h/2.0.1.exe"
+                      "\r\nChecksum-SHA256: Ab\r\n"));
+    // Announced by the earlier answer only, its digest kept; a new one without a digest has none.
+    EXPECT_EQ("1 0http://h/2.0.1.exe 2.0.1|Ab", outcome(""));
+    EXPECT_EQ("1 1http://h/2.0.1.exe 2.0.2|", outcome("Version: 2.0.2\r\n"));
     EXPECT_EQ("", recording::calls);
 }
 

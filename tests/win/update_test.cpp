@@ -1,4 +1,5 @@
 // The Update page in the real dialog against the local provider service, short of the restart.
+#include "base/sha256.h"
 #include "deployment.h"
 #include "dialog_driver.h"
 #include "iat.h"
@@ -148,13 +149,15 @@ DWORD WINAPI cutModulePath(HMODULE, LPSTR path, DWORD size) {
     return size;
 }
 
-// The steps: no TEMP or one over 1000 characters asks nothing; a download not answered leaves the
-// earlier one, an empty or short one fails with its mark; the counter and bar; nobody else may
-// change or delete the download, which replaces an earlier one whole; an unreadable one fails the
-// check with its own mark; a program written short is taken out again, a backup that stays keeps
-// the program. The update itself: the bar and buttons while it asks for the restart and after it,
-// the download taken away, an earlier backup kept when there was no program. InstallDir counts
-// only when it names a folder with room for the program's name; a module path cut short is none.
+// The steps: no TEMP or one over 1000 characters asks nothing; a download not answered or not a
+// 200 answer leaves the earlier one, an empty or short one fails with its mark; an announced
+// SHA-256 digest must match too, else the page's run deletes the download; the counter and bar;
+// nobody else may change or delete the download, which replaces an earlier one whole; an unreadable
+// one fails the check with its own mark; a program written short is taken out again, a backup that
+// stays keeps the program. The update itself: the bar and buttons while it asks for the restart and
+// after it, the download taken away, an earlier backup kept when there was no program. InstallDir
+// counts only when it names a folder with room for the program's name; a module path cut short is
+// none.
 TEST_F(Dialog, UpdateSteps) {
     const std::string temp = getenv("TEMP"), download = temp + "\\Nimbara_update.exe",
                       dir = temp + "\\steps", program = dir + "\\Nimbara.exe",
@@ -166,9 +169,10 @@ TEST_F(Dialog, UpdateSteps) {
     std::ofstream(download) << "abcdefgh";
     reg::set("InstallDir", dir);
     provider::use("http");
-    provider::script({{""}, {body}});
-    app.updateInfo = {true,         "1.0.0.1",  "http://" + provider::host("http") + "/dl",
-                      "0000000010", "8E1C0E44", ""};
+    provider::script({{""}, {"error page", false, "", 404}, {body}});
+    app.updateInfo = {
+        true, "1.0.0.1", "http://" + provider::host("http") + "/dl", "0000000010", "8E1C0E44",
+        "",   ""};
     run(kPageGeneral, {[&](HWND frame) {
             bringPropertiesForward(kPageUpdate);
             HWND page = shownPage(frame);
@@ -188,6 +192,8 @@ TEST_F(Dialog, UpdateSteps) {
             EXPECT_EQ("abcdefgh", contentOf(download));
             EXPECT_FALSE(downloadUpdate(page, from, std::string(1000, 't').c_str(), &files));
             EXPECT_TRUE(provider::requests().size() == 1 && shows(IDC_UPDATE_DOWNLOAD_FAILED));
+            EXPECT_FALSE(downloadUpdate(page, from, temp.c_str(), &files)); // 404: nothing saved
+            EXPECT_EQ("abcdefgh", contentOf(download));
             ASSERT_TRUE(downloadUpdate(page, from, temp.c_str(), &files));
             EXPECT_EQ("5/0000000010 Bytes 50 1 1",
                       text(page, IDC_UPDATE_COUNTER) + " " + at() + " " +
@@ -196,6 +202,15 @@ TEST_F(Dialog, UpdateSteps) {
                                                         OPEN_EXISTING, 0, nullptr));
             EXPECT_FALSE(DeleteFileA(download.c_str()));
             EXPECT_TRUE(verifyUpdate(page, &files) && text(page, IDC_UPDATE_COUNTER).empty());
+            Sha256 sha;
+            sha.update(body.data(), body.size());
+            std::string digest = sha.finishHex(), other = digest;
+            other[63] ^= 1; // an announced digest: the CRC-32 must match, and so must it
+            for (auto [announced, matches] : {std::pair{digest, true}, {other, false}}) {
+                app.updateInfo.checksumSha256 = announced;
+                EXPECT_EQ(matches, verifyUpdate(page, &files) && !shows(IDC_UPDATE_CHECK_FAILED));
+            }
+            app.updateInfo.checksumSha256 = "";
             showUpdateState(page);
             EXPECT_FALSE(verifyUpdate(page, &none) || shows(IDC_UPDATE_DOWNLOAD_FAILED));
             EXPECT_TRUE(shows(IDC_UPDATE_CHECK_FAILED));
@@ -234,6 +249,12 @@ TEST_F(Dialog, UpdateSteps) {
                          installUpdate(page, temp.c_str(), &files));
             SetFileAttributesA((dir + "\\Nimbara.bak").c_str(), FILE_ATTRIBUTE_NORMAL);
             EXPECT_EQ(body, contentOf(program));
+            // Refused at the check: the download this run made leaves TEMP.
+            files.download.reset();
+            app.updateInfo.checksumSha256 = other;
+            press(page, IDC_UPDATE_RUN);
+            EXPECT_TRUE(shows(IDC_UPDATE_CHECK_FAILED) && !fileExists(download.c_str()));
+            app.updateInfo.checksumSha256 = "";
             // Without TEMP nothing is asked.
             size_t asked = provider::requests().size();
             SetEnvironmentVariableA("TEMP", nullptr);

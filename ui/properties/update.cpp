@@ -8,6 +8,7 @@
 #include "base/httpclient.h"
 #include "base/hyperlink.h"
 #include "base/pause.h"
+#include "base/sha256.h"
 #include "base/registry.h"
 #include "base/settings.h"
 #include "base/shellopen.h"
@@ -132,14 +133,16 @@ static bool createDownload(UpdateFiles* files, const char* path) {
     return static_cast<bool>(files->download);
 }
 
-// Every chunk reaches the file whole, or the download fails; no update comes near 4 GB.
+// Every chunk reaches the file whole, or the download fails; so does one beyond the size limit: a
+// server that sends more is not sending an update, and would fill TEMP.
 static bool receiveUpdate(HWND page, HttpClient* client, HANDLE file, long expected) {
     char chunk[kAnswerChunkSize];
     uint32_t received = 0;
+    const uint32_t limit = updateSizeLimit(expected);
     DWORD got;
     while ((got = client->read(chunk, sizeof chunk)) > 0) {
         DWORD written = 0;
-        if (got > UINT32_MAX - received || !WriteFile(file, chunk, got, &written, nullptr) ||
+        if (got > limit - received || !WriteFile(file, chunk, got, &written, nullptr) ||
             written != got)
             return false;
         received += got;
@@ -165,7 +168,8 @@ bool downloadUpdate(HWND page, const char* location, const char* tempDir, Update
     HttpClient client;
     if (!isWebAddress(location) || !client.open(location, nullptr, nullptr, kUserAgent))
         return downloadFailed(page);
-    bool done = client.send(path, Get, nullptr) && createDownload(files, target) &&
+    bool done = client.send(path, Get, nullptr) && client.status() == 200 &&
+                createDownload(files, target) &&
                 receiveUpdate(page, &client, files->download.get(), expected);
     client.close();
     if (!done)
@@ -176,7 +180,7 @@ bool downloadUpdate(HWND page, const char* location, const char* tempDir, Update
 
 // Reads the download from its start through a duplicate of the handle it was written with: the
 // checksum is taken of the bytes written, never of a file looked up again by its name.
-static bool readBackCrc32(HANDLE file, uint32_t* crc, long* count) {
+static bool readBackCrc32(HANDLE file, uint32_t* crc, long* count, Sha256* sha) {
     OwnedHandle reader;
     if (file == INVALID_HANDLE_VALUE ||
         SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
@@ -193,19 +197,21 @@ static bool readBackCrc32(HANDLE file, uint32_t* crc, long* count) {
         _close(descriptor);
         return false;
     }
-    bool read = fileCrc32(stream, crc, count);
+    bool read = fileCrc32(stream, crc, count, sha);
     fclose(stream); // closes the duplicate only
     return read;
 }
 
-// The announced checksum must match exactly, upper case as formatted here.
+// The announced checksum must match exactly, upper case as formatted here; an announced SHA-256
+// digest as well, in either case (a CRC-32 alone can be forged by appending four bytes).
 bool verifyUpdate(HWND page, UpdateFiles* files) {
     SetDlgItemTextA(page, IDC_UPDATE_STEP, "Dateiprüfung");
     SetDlgItemTextA(page, IDC_UPDATE_COUNTER, "");
     enableControl(page, IDC_UPDATE_CHECK_LABEL, true);
     uint32_t crc = 0;
     long count = 0;
-    if (!readBackCrc32(files->download.get(), &crc, &count)) {
+    Sha256 sha;
+    if (!readBackCrc32(files->download.get(), &crc, &count, &sha)) {
         showControl(page, IDC_UPDATE_CHECK_FAILED, true);
         return false;
     }
@@ -213,7 +219,9 @@ bool verifyUpdate(HWND page, UpdateFiles* files) {
     formatCrc32(crc, text);
     setBar(page, kBarChecked);
     SetDlgItemTextA(page, IDC_UPDATE_CHECKSUM, text);
-    bool matches = count >= 0 && app.updateInfo.checksum == text;
+    const std::string& digest = app.updateInfo.checksumSha256;
+    bool matches = count >= 0 && app.updateInfo.checksum == text &&
+                   (digest.empty() || sameSha256(digest, sha.finishHex()));
     showControl(page, IDC_UPDATE_CHECK_MARK, matches);
     showControl(page, IDC_UPDATE_CHECK_FAILED, !matches);
     return matches;
@@ -311,6 +319,17 @@ void restartUpdated(HWND page, const UpdateFiles& files) {
     shellOpen(page, files.program, "/replace", SW_SHOWNORMAL);
 }
 
+// A download this run made and that failed or was refused leaves TEMP: it is no update, and an
+// .exe that is none should not lie about. One from an earlier run that this one never replaced
+// stays.
+static void discardDownload(const char* tempDir, UpdateFiles* files) {
+    char path[kUpdatePathSize];
+    if (!files->download || !formatDownloadPath(path, tempDir))
+        return;
+    files->download.reset();
+    DeleteFileA(path);
+}
+
 // The chain stops at the first step that fails; its mark tells which. A TEMP longer than any
 // path buffer counts as missing.
 static void runUpdate(HWND page) {
@@ -321,8 +340,10 @@ static void runUpdate(HWND page) {
     DWORD length = GetEnvironmentVariableA("TEMP", tempDir, sizeof tempDir);
     const char* temp = length > 0 && length < sizeof tempDir ? tempDir : nullptr;
     UpdateFiles files;
-    if (downloadUpdate(page, app.updateInfo.location.c_str(), temp, &files) &&
-        verifyUpdate(page, &files) && installUpdate(page, temp, &files))
+    if (!downloadUpdate(page, app.updateInfo.location.c_str(), temp, &files) ||
+        !verifyUpdate(page, &files))
+        discardDownload(temp, &files);
+    else if (installUpdate(page, temp, &files))
         restartUpdated(page, files);
     enableControl(page, IDC_UPDATE_RUN, true);
     enableControl(page, IDC_UPDATE_SEARCH, true);

@@ -21,6 +21,13 @@ long expectedUpdateSize(const std::string& fileSize) {
     return strtol(fileSize.c_str(), nullptr, 10);
 }
 
+uint32_t updateSizeLimit(long expected) {
+    const uint32_t least = 64u << 20;
+    if (expected <= long(least / 4))
+        return least;
+    return expected >= long(UINT32_MAX / 4) ? UINT32_MAX : 4 * uint32_t(expected);
+}
+
 int downloadBarPosition(uint32_t received, long expected) {
     if (expected <= 0)
         return 0;

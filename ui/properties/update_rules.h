@@ -12,6 +12,8 @@ constexpr long kDefaultUpdateSize = 250000;
 const char* updateRequestPath(const char* location);
 // The leading decimal number of the announced file size; kDefaultUpdateSize when none is sent.
 long expectedUpdateSize(const std::string& fileSize);
+// The most a download may bring: 64 MiB, or four times the expected size when that is more.
+uint32_t updateSizeLimit(long expected);
 // 0 to 100: the received bytes against the expected size; 0 while the size is unknown (0 or less).
 int downloadBarPosition(uint32_t received, long expected);
 // Only the web is asked for an update or shown from the service: "http://" or "https://".
