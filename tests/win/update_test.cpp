@@ -36,23 +36,42 @@ std::string state(HWND page) {
     return s + "|" + std::to_string(SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_GETPOS, 0, 0));
 }
 
-// The install makes the new program with CREATE_NEW: refused, or made. Writes to the file made
-// last come a byte short.
-bool shortWrites = false;
+// The install's file calls refused from the step named on: 1 making Nimbara.new, 2 writing the file
+// made last (a byte short), 3 flushing, 4 moving the program to the backup, 5 moving Nimbara.new
+// to the program, 6 that and moving the backup back, 7 MoveFileExA not implemented at all. The
+// share mode Nimbara.new was made with, and the renames asked for with their flags.
+int refusedStep = 0;
 HANDLE madeLast = nullptr;
 DWORD newShare = 99;
+std::string moves;
 decltype(&CreateFileA) realCreate = nullptr;
 decltype(&WriteFile) realWrite = nullptr;
-HANDLE WINAPI refuseOrMakeNewFiles(const char* name, DWORD access, DWORD share,
-                                   SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags,
-                                   HANDLE model) {
-    if (how == CREATE_NEW && (newShare = share, !shortWrites))
+decltype(&FlushFileBuffers) realFlush = nullptr;
+decltype(&MoveFileExA) realMove = nullptr;
+HANDLE WINAPI createFiles(const char* name, DWORD access, DWORD share,
+                          SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags, HANDLE model) {
+    bool fresh = strstr(name, "Nimbara.new") != nullptr;
+    newShare = fresh ? share : newShare;
+    if (fresh && refusedStep == 1)
         return INVALID_HANDLE_VALUE;
     HANDLE file = realCreate(name, access, share, security, how, flags, model);
     return how == OPEN_EXISTING ? file : madeLast = file;
 }
-BOOL WINAPI writeShort(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED at) {
-    return realWrite(file, data, size - (file == madeLast && size > 0), written, at);
+BOOL WINAPI writeFiles(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED at) {
+    return realWrite(file, data, size - (refusedStep == 2 && file == madeLast && size > 0), written,
+                     at);
+}
+BOOL WINAPI flushFiles(HANDLE file) {
+    return refusedStep != 3 && realFlush(file);
+}
+BOOL WINAPI moveFiles(const char* from, const char* to, DWORD flags) {
+    std::string source = strrchr(from, '\\') + 1, target = strrchr(to, '\\') + 1;
+    moves += source + ">" + target + " " + std::to_string(flags) + ";";
+    bool refused = (refusedStep == 4 && target == "Nimbara.bak") ||
+                   (target == "Nimbara.exe" &&
+                    (refusedStep == 6 || (refusedStep == 5 && source == "Nimbara.new")));
+    SetLastError(refusedStep == 7 ? ERROR_CALL_NOT_IMPLEMENTED : ERROR_ACCESS_DENIED);
+    return !refused && refusedStep != 7 && realMove(from, to, flags);
 }
 
 std::string contentOf(const std::string& path) {
@@ -105,9 +124,10 @@ TEST_F(Dialog, UpdatePage) {
              EXPECT_EQ(checked, state(page));
              EXPECT_TRUE(fileExists((dir + "\\Nimbara.bak").c_str())); // nothing installed
              app.updateInfo.checksum = "352441C2";
-             ImportRedirect refusing("kernel32.dll", "CreateFileA", &refuseOrMakeNewFiles,
-                                     &realCreate);
+             refusedStep = 1;
+             ImportRedirect refusing("kernel32.dll", "CreateFileA", &createFiles, &realCreate);
              press(page, IDC_UPDATE_RUN);
+             refusedStep = 0;
              EXPECT_EQ(checked, state(page));
          },
          [](HWND frame) { // painted by now
@@ -135,7 +155,7 @@ TEST_F(Dialog, UpdatePage) {
                   "shellOpen window http://h/neu  1;",
               recording::calls); // and nothing started
     EXPECT_TRUE(contentOf(dir + "\\Nimbara.exe") == "old" &&
-                !fileExists((dir + "\\Nimbara.bak").c_str())); // moved back
+                contentOf(dir + "\\Nimbara.bak") == "older"); // nothing moved
     EXPECT_EQ("/dl/Nimbara.exe", provider::requests().at(3).path);
 }
 
@@ -149,15 +169,61 @@ DWORD WINAPI cutModulePath(HMODULE, LPSTR path, DWORD size) {
     return size;
 }
 
+// Each install step refused in turn, from none on, in a folder with the program, a backup and a
+// Nimbara.new left over: what the folder holds after each, the renames with their flags, whether
+// it installed, and the user told where the program is when it could not be put back.
+TEST_F(Dialog, InstallIsWholeOrNotDone) {
+    const std::string temp = getenv("TEMP"), dir = temp + "\\install",
+                      download = temp + "\\Nimbara_update.exe";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    reg::set("InstallDir", dir);
+    ImportRedirect creates("kernel32.dll", "CreateFileA", &createFiles, &realCreate);
+    ImportRedirect writes("kernel32.dll", "WriteFile", &writeFiles, &realWrite);
+    ImportRedirect flushes("kernel32.dll", "FlushFileBuffers", &flushFiles, &realFlush);
+    ImportRedirect renames("kernel32.dll", "MoveFileExA", &moveFiles, &realMove);
+    const std::string kept = "exe=old bak=older ||0",
+                      back = "|Nimbara.exe>Nimbara.bak 9;Nimbara.new>Nimbara.exe 9;";
+    const std::string after[] = {"exe=new bak=old " + back + "|1",
+                                 "exe=old bak=older new=stale ||0",
+                                 kept,
+                                 kept,
+                                 "exe=old bak=older |Nimbara.exe>Nimbara.bak 9;|0",
+                                 "exe=old " + back + "Nimbara.bak>Nimbara.exe 9;|0",
+                                 "bak=old " + back + "Nimbara.bak>Nimbara.exe 9;|0 told",
+                                 "exe=new bak=old " + back + "|1"};
+    for (refusedStep = 0; refusedStep <= 7; ++refusedStep) {
+        std::ofstream(dir + "\\Nimbara.exe") << "old";
+        std::ofstream(dir + "\\Nimbara.bak") << "older";
+        std::ofstream(dir + "\\Nimbara.new") << "stale";
+        std::ofstream(download) << "new";
+        UpdateFiles files;
+        files.download.reset(realCreate(download.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        moves.clear(), recording::calls.clear();
+        bool installed = installUpdate(nullptr, temp.c_str(), &files);
+        std::string folder;
+        for (const char* kind : {"exe", "bak", "new"})
+            if (fileExists((dir + "\\Nimbara." + kind).c_str()))
+                folder += kind + ("=" + contentOf(dir + "\\Nimbara." + kind)) + " ";
+        bool told = recording::calls.find("Es liegt unter \"" + dir + "\\Nimbara.bak\"") !=
+                    std::string::npos;
+        EXPECT_EQ(after[refusedStep],
+                  folder + "|" + moves + "|" + std::to_string(installed) + (told ? " told" : ""))
+            << refusedStep;
+        EXPECT_EQ(installed, !fileExists(download.c_str())) << refusedStep;
+    }
+    EXPECT_EQ(0u, newShare); // nobody else may open Nimbara.new while it is written
+    refusedStep = 0;
+}
+
 // The steps: no TEMP or one over 1000 characters asks nothing; a download not answered or not a
 // 200 answer leaves the earlier one, an empty or short one fails with its mark; an announced
 // SHA-256 digest must match too, else the page's run deletes the download; the counter and bar;
 // nobody else may change or delete the download, which replaces an earlier one whole; an unreadable
-// one fails the check with its own mark; a program written short is taken out again, a backup that
-// stays keeps the program. The update itself: the bar and buttons while it asks for the restart and
-// after it, the download taken away, an earlier backup kept when there was no program. InstallDir
-// counts only when it names a folder with room for the program's name; a module path cut short is
-// none.
+// one fails the check with its own mark. The update itself: the bar and buttons while it asks for
+// the restart and after it, the download taken away, an earlier backup kept when there was no
+// program. InstallDir counts only when it names a folder with room for the program's name; a
+// module path cut short is none.
 TEST_F(Dialog, UpdateSteps) {
     const std::string temp = getenv("TEMP"), download = temp + "\\Nimbara_update.exe",
                       dir = temp + "\\steps", program = dir + "\\Nimbara.exe",
@@ -220,13 +286,11 @@ TEST_F(Dialog, UpdateSteps) {
             EXPECT_FALSE(verifyUpdate(page, &unreadable));
             app.updateInfo.checksum = "8E1C0E44";
             {
-                shortWrites = true;
-                ImportRedirect creates("kernel32.dll", "CreateFileA", &refuseOrMakeNewFiles,
-                                       &realCreate);
-                ImportRedirect writes("kernel32.dll", "WriteFile", &writeShort, &realWrite);
-                EXPECT_FALSE(installUpdate(page, temp.c_str(), &files));
-                EXPECT_TRUE(newShare == 0 && !fileExists(program.c_str()));
+                refusedStep = 2; // a download written a byte short fails
+                ImportRedirect creates("kernel32.dll", "CreateFileA", &createFiles, &realCreate);
+                ImportRedirect writes("kernel32.dll", "WriteFile", &writeFiles, &realWrite);
                 EXPECT_FALSE(downloadUpdate(page, from, temp.c_str(), &files));
+                refusedStep = 0;
             }
             files.download.reset();
             std::string atMessage;
@@ -243,12 +307,6 @@ TEST_F(Dialog, UpdateSteps) {
                                              std::to_string(fileExists(download.c_str())));
             EXPECT_NE(std::string::npos,
                       recording::calls.find("shellOpen window " + program + " /replace"));
-            // An update while a backup that cannot be removed stays: the program is kept.
-            SetFileAttributesA((dir + "\\Nimbara.bak").c_str(), FILE_ATTRIBUTE_READONLY);
-            EXPECT_FALSE(downloadUpdate(page, from, temp.c_str(), &files) &&
-                         installUpdate(page, temp.c_str(), &files));
-            SetFileAttributesA((dir + "\\Nimbara.bak").c_str(), FILE_ATTRIBUTE_NORMAL);
-            EXPECT_EQ(body, contentOf(program));
             // Refused at the check: the download this run made leaves TEMP.
             files.download.reset();
             app.updateInfo.checksumSha256 = other;

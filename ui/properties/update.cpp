@@ -44,6 +44,10 @@ constexpr const char* kUpdateDone =
     "Die Aktualisierung wurde erfolgreich vorgenommen.\r\nKlicken Sie bitte auf \"OK\" um das "
     "Programm in der aktualisierten Version neu zu starten.";
 
+constexpr const char* kProgramInBackup =
+    "Die Aktualisierung ist fehlgeschlagen, und das bisherige Programm konnte nicht wieder "
+    "eingesetzt werden.\r\nEs liegt unter \"%s\".";
+
 // The three choices; each radio button is a group of its own, so the page keeps them exclusive.
 constexpr int kChoices[] = {IDC_UPDATE_NOW, IDC_UPDATE_LATER, IDC_UPDATE_SKIP};
 
@@ -255,11 +259,12 @@ bool installFolder(char (&folder)[kUpdatePathSize]) {
     return true;
 }
 
-// The new program is written in place from the download's own handle, which no other process
-// could write, move or delete since its creation: what was checked is what is installed. A
-// program written in part is taken out again.
+// The new program is written beside the installed one from the download's own handle, which no
+// other process could write, move or delete since its creation: what was checked is what is
+// installed. It is on the disk before anything is renamed; a file written in part is taken out
+// again, and one left by an earlier install that was cut short is replaced.
 static bool copyInPlace(HANDLE checked, const char* program) {
-    OwnedFile target(CreateFileA(program, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    OwnedFile target(CreateFileA(program, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!target)
         return false;
@@ -268,10 +273,18 @@ static bool copyInPlace(HANDLE checked, const char* program) {
     DWORD got = 0, written = 0;
     while (copied && (copied = ReadFile(checked, block, sizeof block, &got, nullptr)) && got > 0)
         copied = WriteFile(target.get(), block, got, &written, nullptr) && written == got;
+    copied = copied && FlushFileBuffers(target.get());
     target.reset(); // an open program could not be deleted
     if (!copied)
         DeleteFileA(program);
     return copied;
+}
+
+static void tellWhereTheProgramIs(const char* backup) {
+    char text[kUpdatePathSize + 128];
+    if (!formatText(text, sizeof text, kProgramInBackup, backup))
+        copyText(text, sizeof text, "Die Aktualisierung ist fehlgeschlagen.");
+    showMessage(text);
 }
 
 // The install has no row of its own in the panel: a failure shows on the last row, the check,
@@ -282,29 +295,46 @@ static bool installFailed(HWND page) {
     return false;
 }
 
-// Each step is checked: when the new program cannot be put in place, the previous one is moved
-// back from its backup. The download leaves the TEMP folder only with an update that succeeded.
+// A rename that is on the disk when it returns. The Windows 9x family has no MoveFileExA: there
+// the target goes first.
+static bool moveReplacing(const char* from, const char* to) {
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
+        return false;
+    DeleteFileA(to);
+    return MoveFileA(from, to) != FALSE;
+}
+
+// Nobody can start a program that is missing or written in part: the new one is written whole as
+// Nimbara.new first, then the installed one becomes the backup and Nimbara.new takes its name.
+// A step that fails puts the previous program back; when even that fails the user is told where
+// it is. The download leaves the TEMP folder only with an update that succeeded.
 bool installUpdate(HWND page, const char* tempDir, UpdateFiles* files) {
-    char source[kUpdatePathSize], folder[kUpdatePathSize], backup[kUpdatePathSize];
+    char source[kUpdatePathSize], folder[kUpdatePathSize], backup[kUpdatePathSize],
+        fresh[kUpdatePathSize];
     if (!formatDownloadPath(source, tempDir))
         return false;
     if (!installFolder(folder) ||
         !formatText(files->program, sizeof files->program, "%s\\Nimbara.exe", folder) ||
-        !formatText(backup, sizeof backup, "%s\\Nimbara.bak", folder))
+        !formatText(backup, sizeof backup, "%s\\Nimbara.bak", folder) ||
+        !formatText(fresh, sizeof fresh, "%s\\Nimbara.new", folder) ||
+        !copyInPlace(files->download.get(), fresh))
         return installFailed(page);
     const char* program = files->program;
-    if (fileExists(backup) && fileExists(program))
-        DeleteFileA(backup);
     bool hadProgram = fileExists(program);
-    if (hadProgram && !MoveFileExA(program, backup, 0))
+    if (hadProgram && !moveReplacing(program, backup)) {
+        DeleteFileA(fresh);
         return installFailed(page);
-    if (copyInPlace(files->download.get(), program)) {
+    }
+    if (moveReplacing(fresh, program)) {
         files->download.reset();
         DeleteFileA(source);
         return true;
     }
-    if (hadProgram)
-        MoveFileExA(backup, program, MOVEFILE_REPLACE_EXISTING);
+    DeleteFileA(fresh);
+    if (hadProgram && !moveReplacing(backup, program))
+        tellWhereTheProgramIs(backup);
     return installFailed(page);
 }
 
