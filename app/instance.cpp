@@ -103,7 +103,24 @@ int runMessageLoop() {
     return got == 0 ? static_cast<int>(message.wParam) : 0;
 }
 
+// Windows looks for a DLL loaded at run time in the program's own folder first, where a DLL of a
+// system name put beside the program would be taken for the system's. Only the system folder is
+// searched where Windows offers that (Windows 8, and 7 and Vista updated); else the current
+// folder at least is left out. Looked up at run time: older systems have neither call.
+void limitDllSearch() {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto setDefaultDirectories = reinterpret_cast<BOOL(WINAPI*)(DWORD)>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefaultDirectories != nullptr && setDefaultDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return;
+    auto setDirectory = reinterpret_cast<BOOL(WINAPI*)(LPCSTR)>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDllDirectoryA")));
+    if (setDirectory != nullptr)
+        setDirectory("");
+}
+
 int runClient(HINSTANCE instance, const char* commandLine) {
+    limitDllSearch();
     InitCommonControls();
     app.instance = instance;
     bool webFolder = isWebFolderMethod(selectConnectionMethod());

@@ -10,6 +10,7 @@
 #include <dbt.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <tuple>
 
@@ -133,6 +134,15 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
     EXPECT_EQ("bringPropertiesForward 0;", send(WM_USER + 100, 0, 0, false));
     EXPECT_TRUE(send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, true) == "answer;connected" &&
                 app.resumeCheckPending);
+}
+
+// Once limited, a DLL beside the program is not found by its name alone, though it is there.
+TEST(Startup, DllsOnlyFromTheSystemFolder) {
+    char beside[MAX_PATH];
+    *strrchr((GetModuleFileNameA(nullptr, beside, sizeof beside), beside), '\\') = '\0';
+    limitDllSearch();
+    EXPECT_EQ(nullptr, LoadLibraryA("nimbara_planted.dll"));
+    EXPECT_NE(nullptr, LoadLibraryA((beside + std::string("\\nimbara_planted.dll")).c_str()));
 }
 
 // Fails, leaving rubbish in the message.
