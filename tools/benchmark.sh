@@ -288,8 +288,9 @@ update_crc=$(python3 -c 'import sys, zlib; print("%08X" % zlib.crc32(open(sys.ar
   "$update_file")
 printf '[{"status": 200, "file": "%s"}]\n' "$update_file" >"$service_dir/provider-state/script.json.tmp"
 mv -f "$service_dir/provider-state/script.json.tmp" "$service_dir/provider-state/script.json"
+update_sha=$(sha256sum "$update_file" | cut -d' ' -f1)
 run_wine "$output_dir/bench_update.txt" $((120 + 20 * update_runs)) "$bin/bench_update.exe" \
-  "$http_port" "$update_crc" "$update_runs" || die "bench_update failed: $(cat "$output_dir/bench_update.txt")"
+  "$http_port" "$update_crc" "$update_runs" "$update_sha" || die "bench_update failed: $(cat "$output_dir/bench_update.txt")"
 grep -q '^crc32 ' "$output_dir/bench_update.txt" ||
   die "bench_update printed: $(cat "$output_dir/bench_update.txt")"
 bash demo/provider-fixture.sh cleanup "$service_dir" >/dev/null 2>&1
@@ -427,8 +428,9 @@ update_figures() {
   echo "$median $min $max"
 }
 echo
-echo "Update: download and check of a 5 MB file from the local provider service (HTTP), $update_runs"
-echo "rounds after one warm-up, one download of each kind per round; wall time in ms"
+echo "Update: download and check (CRC-32 and SHA-256) of a 5 MB file from the local provider"
+echo "service (HTTP), $update_runs rounds after one warm-up, one download of each kind per round;"
+echo "wall time in ms"
 row "" "median" "min" "max"
 update_client=$(update_figures client)
 update_plain=$(update_figures wininet)
@@ -437,6 +439,8 @@ time_row "bench_update.exe, minimal WinINet download" "$update_plain"
 row "ratio of medians" "$(ratio "$update_client" "$update_plain")" "" ""
 read -r _ crc_speed < <(grep '^crc32 ' "$output_dir/bench_update.txt")
 row "CRC-32 throughput (Crc32::update, in memory)" "$crc_speed" "MB/s" ""
+read -r _ sha_speed < <(grep '^sha256 ' "$output_dir/bench_update.txt")
+row "SHA-256 throughput (Sha256::update, in memory)" "$sha_speed" "MB/s" ""
 
 parse=$(build/native/tools/bench/native/parse_bench) || die "parse_bench failed"
 read -r _ typical_bytes _ _ typical_ns _ typical_runs < <(grep '^typical ' <<<"$parse")

@@ -1,15 +1,18 @@
 // bench_update: the update's download and check with the client's own downloadUpdate and
 // verifyUpdate against the local provider service, beside a minimal WinINet download of the same
-// file (the same 1024-byte chunks into a file in TEMP, no check), and the CRC-32 throughput. The
-// service must answer every request with the update file, whose CRC-32 is given. One download of
+// file (the same 1024-byte chunks into a file in TEMP, no check), and the CRC-32 and SHA-256
+// throughputs. The service must answer every request with the update file, whose CRC-32 and
+// SHA-256 digest are given, and both are checked. One download of
 // each kind per round, so a change of load meets both alike:
-//   bench_update HTTP_PORT CHECKSUM COUNT
+//   bench_update HTTP_PORT CHECKSUM COUNT SHA256
 // One unmeasured round precedes the COUNT measured ones. Output, in ms and MB/s:
 //   client median M min A max B runs COUNT
 //   wininet median M min A max B runs COUNT
 //   crc32 MBPS
+//   sha256 MBPS
 #include "core/appstate.h"
 #include "base/crc32.h"
+#include "base/sha256.h"
 #include "ui/properties/update.h"
 
 #include <windows.h>
@@ -65,30 +68,26 @@ void report(const char* name, std::vector<double>& times, int count) {
 }
 
 // In memory, 16 MB at a time, repeated until a second has passed.
-double crcThroughput() {
+template <typename Step> double throughput(Step step) {
     std::vector<unsigned char> block(16 << 20);
     for (size_t i = 0; i < block.size(); ++i)
         block[i] = static_cast<unsigned char>(i * 2654435761u >> 24);
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
-    const Crc32 table;
-    uint32_t crc = kCrc32Start;
     double bytes = 0, elapsed = 0;
     while (elapsed < 1000) {
-        crc = table.update(crc, block.data(), block.size());
+        step(block);
         bytes += static_cast<double>(block.size());
         elapsed = millisecondsSince(start);
     }
-    if (crc == 0x12345678) // keeps the loop from being optimised away
-        std::printf("#\n");
     return bytes / (1 << 20) / (elapsed / 1000);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: bench_update HTTP_PORT CHECKSUM COUNT\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: bench_update HTTP_PORT CHECKSUM COUNT SHA256\n");
         return 2;
     }
     int port = std::atoi(argv[1]);
@@ -100,6 +99,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     app.updateInfo.checksum = argv[2];
+    app.updateInfo.checksumSha256 = argv[4];
     std::string location = "http://127.0.0.1:" + std::to_string(port) + kPath;
     std::string plainTarget = std::string(tempDir) + "\\bench_update_plain.bin";
     std::vector<double> client, plain;
@@ -123,7 +123,17 @@ int main(int argc, char** argv) {
     }
     report("client", client, count);
     report("wininet", plain, count);
-    std::printf("crc32 %.1f\n", crcThroughput());
+    const Crc32 table;
+    uint32_t crc = kCrc32Start;
+    std::printf("crc32 %.1f\n", throughput([&](const std::vector<unsigned char>& block) {
+                    crc = table.update(crc, block.data(), block.size());
+                }));
+    Sha256 sha;
+    std::printf("sha256 %.1f\n", throughput([&](const std::vector<unsigned char>& block) {
+                    sha.update(block.data(), block.size());
+                }));
+    if (crc == 0x12345678 && sha.finishHex().empty()) // keeps the loops from being optimised away
+        std::printf("#\n");
     DeleteFileA(plainTarget.c_str());
     return 0;
 }

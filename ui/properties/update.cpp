@@ -215,7 +215,8 @@ bool verifyUpdate(HWND page, UpdateFiles* files) {
     uint32_t crc = 0;
     long count = 0;
     Sha256 sha;
-    if (!readBackCrc32(files->download.get(), &crc, &count, &sha)) {
+    const std::string& digest = app.updateInfo.checksumSha256;
+    if (!readBackCrc32(files->download.get(), &crc, &count, digest.empty() ? nullptr : &sha)) {
         showControl(page, IDC_UPDATE_CHECK_FAILED, true);
         return false;
     }
@@ -223,7 +224,6 @@ bool verifyUpdate(HWND page, UpdateFiles* files) {
     formatCrc32(crc, text);
     setBar(page, kBarChecked);
     SetDlgItemTextA(page, IDC_UPDATE_CHECKSUM, text);
-    const std::string& digest = app.updateInfo.checksumSha256;
     bool matches = count >= 0 && app.updateInfo.checksum == text &&
                    (digest.empty() || sameSha256(digest, sha.finishHex()));
     showControl(page, IDC_UPDATE_CHECK_MARK, matches);
