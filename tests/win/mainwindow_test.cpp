@@ -136,8 +136,32 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
                 app.resumeCheckPending);
 }
 
+// A system without SetDefaultDllDirectories, or where it fails: SetDllDirectoryA("") instead.
+std::string dllDirectory = "not set";
+decltype(&GetProcAddress) realGetProcAddress;
+BOOL WINAPI failingDefaultDirectories(DWORD) {
+    return FALSE;
+}
+BOOL WINAPI recordDllDirectory(LPCSTR path) {
+    return dllDirectory = path ? path : "null", TRUE;
+}
+FARPROC WINAPI olderProcAddress(HMODULE module, LPCSTR name) {
+    std::string wanted = name;
+    auto call = wanted == "SetDllDirectoryA"
+                    ? reinterpret_cast<void (*)()>(recordDllDirectory)
+                    : reinterpret_cast<void (*)()>(failingDefaultDirectories);
+    return wanted.find("Dll") != std::string::npos ? reinterpret_cast<FARPROC>(call)
+                                                   : realGetProcAddress(module, name);
+}
+
 // Once limited, a DLL beside the program is not found by its name alone, though it is there.
 TEST(Startup, DllsOnlyFromTheSystemFolder) {
+    {
+        ImportRedirect older("kernel32.dll", "GetProcAddress", olderProcAddress,
+                             &realGetProcAddress);
+        limitDllSearch();
+    }
+    EXPECT_EQ("", dllDirectory);
     char beside[MAX_PATH];
     *strrchr((GetModuleFileNameA(nullptr, beside, sizeof beside), beside), '\\') = '\0';
     limitDllSearch();

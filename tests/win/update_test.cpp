@@ -9,7 +9,9 @@
 
 #include <commctrl.h>
 
+#include <cctype>
 #include <fstream>
+#include <tuple>
 
 using namespace dialogtest;
 
@@ -235,7 +237,7 @@ TEST_F(Dialog, UpdateSteps) {
     std::ofstream(download) << "abcdefgh";
     reg::set("InstallDir", dir);
     provider::use("http");
-    provider::script({{""}, {"error page", false, "", 404}, {body}});
+    provider::script({{""}, {"a part", false, "", 206}, {body}});
     app.updateInfo = {
         true, "1.0.0.1", "http://" + provider::host("http") + "/dl", "0000000010", "8E1C0E44",
         "",   ""};
@@ -258,7 +260,7 @@ TEST_F(Dialog, UpdateSteps) {
             EXPECT_EQ("abcdefgh", contentOf(download));
             EXPECT_FALSE(downloadUpdate(page, from, std::string(1000, 't').c_str(), &files));
             EXPECT_TRUE(provider::requests().size() == 1 && shows(IDC_UPDATE_DOWNLOAD_FAILED));
-            EXPECT_FALSE(downloadUpdate(page, from, temp.c_str(), &files)); // 404: nothing saved
+            EXPECT_FALSE(downloadUpdate(page, from, temp.c_str(), &files)); // not 200: not saved
             EXPECT_EQ("abcdefgh", contentOf(download));
             ASSERT_TRUE(downloadUpdate(page, from, temp.c_str(), &files));
             EXPECT_EQ("5/0000000010 Bytes 50 1 1",
@@ -270,13 +272,17 @@ TEST_F(Dialog, UpdateSteps) {
             EXPECT_TRUE(verifyUpdate(page, &files) && text(page, IDC_UPDATE_COUNTER).empty());
             Sha256 sha;
             sha.update(body.data(), body.size());
-            std::string digest = sha.finishHex(), other = digest;
-            other[63] ^= 1; // an announced digest: the CRC-32 must match, and so must it
-            for (auto [announced, matches] : {std::pair{digest, true}, {other, false}}) {
-                app.updateInfo.checksumSha256 = announced;
+            std::string digest = sha.finishHex(), other = digest, upper = digest;
+            other[63] ^= 1; // an announced digest, in either case, must match, and the CRC-32 too
+            for (char& c : upper)
+                c = static_cast<char>(toupper(c));
+            for (auto [announced, crc, matches] : {std::tuple{upper, "8E1C0E44", true},
+                                                   {other, "8E1C0E44", false},
+                                                   {digest, "8E1C0E45", false}}) {
+                app.updateInfo.checksumSha256 = announced, app.updateInfo.checksum = crc;
                 EXPECT_EQ(matches, verifyUpdate(page, &files) && !shows(IDC_UPDATE_CHECK_FAILED));
             }
-            app.updateInfo.checksumSha256 = "";
+            app.updateInfo.checksumSha256 = "", app.updateInfo.checksum = "8E1C0E44";
             showUpdateState(page);
             EXPECT_FALSE(verifyUpdate(page, &none) || shows(IDC_UPDATE_DOWNLOAD_FAILED));
             EXPECT_TRUE(shows(IDC_UPDATE_CHECK_FAILED));
@@ -307,12 +313,25 @@ TEST_F(Dialog, UpdateSteps) {
                                              std::to_string(fileExists(download.c_str())));
             EXPECT_NE(std::string::npos,
                       recording::calls.find("shellOpen window " + program + " /replace"));
-            // Refused at the check: the download this run made leaves TEMP.
+            // Refused at the check, or cut short: the download this run made leaves TEMP; one
+            // from before stays when this run made none.
             files.download.reset();
             app.updateInfo.checksumSha256 = other;
             press(page, IDC_UPDATE_RUN);
             EXPECT_TRUE(shows(IDC_UPDATE_CHECK_FAILED) && !fileExists(download.c_str()));
             app.updateInfo.checksumSha256 = "";
+            {
+                refusedStep = 2;
+                ImportRedirect creates("kernel32.dll", "CreateFileA", &createFiles, &realCreate);
+                ImportRedirect writes("kernel32.dll", "WriteFile", &writeFiles, &realWrite);
+                press(page, IDC_UPDATE_RUN);
+                refusedStep = 0;
+            }
+            EXPECT_TRUE(shows(IDC_UPDATE_DOWNLOAD_FAILED) && !fileExists(download.c_str()));
+            std::ofstream(download) << "earlier";
+            provider::script({{"busy", false, "", 503}});
+            press(page, IDC_UPDATE_RUN);
+            EXPECT_EQ("earlier", contentOf(download));
             // Without TEMP nothing is asked.
             size_t asked = provider::requests().size();
             SetEnvironmentVariableA("TEMP", nullptr);
