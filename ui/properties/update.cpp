@@ -295,8 +295,8 @@ static bool installFailed(HWND page) {
     return false;
 }
 
-// A rename that is on the disk when it returns. The Windows 9x family has no MoveFileExA: there
-// the target goes first.
+// A rename that is on the disk when it returns. The Windows 9x family does not implement
+// MoveFileExA: there the target goes first.
 static bool moveReplacing(const char* from, const char* to) {
     if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
@@ -349,9 +349,9 @@ void restartUpdated(HWND page, const UpdateFiles& files) {
     shellOpen(page, files.program, "/replace", SW_SHOWNORMAL);
 }
 
-// A download this run made and that failed or was refused leaves TEMP: it is no update, and an
-// .exe that is none should not lie about. One from an earlier run that this one never replaced
-// stays.
+// A download this run made and that failed or was refused leaves TEMP: it is no update, and no
+// .exe that is none should be left lying about. One from an earlier run that this one never
+// replaced stays.
 static void discardDownload(const char* tempDir, UpdateFiles* files) {
     char path[kUpdatePathSize];
     if (!files->download || !formatDownloadPath(path, tempDir))
