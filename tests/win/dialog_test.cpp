@@ -130,6 +130,7 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
 // applied. Apply stores and disables itself, Abbrechen keeps that; the change stays pending, so OK
 // applies again.
 TEST_F(Dialog, OkApplyAndAbbrechen) {
+    reg::set("SaveCredentials", 1); // stored: a Login page never opened would write its 0
     // The retry the login request sets, the button, whether the mount succeeds, what was done.
     for (const auto& [retry, button, mounts, done] :
          {std::tuple{2, IDOK, true, "mountDrive true;openDrive window;"},
@@ -156,7 +157,8 @@ TEST_F(Dialog, OkApplyAndAbbrechen) {
         EXPECT_TRUE(done == recording::calls && !app.resumeCheckPending) << recording::calls;
         EXPECT_EQ(mounts ? 0 : 2, app.retryAfterLogin);
     }
-    EXPECT_EQ("--", reg::get("SaveCredentials") + reg::get("AutoMount"));
+    EXPECT_EQ("1-", reg::get("SaveCredentials") + reg::get("AutoMount"));
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "SaveCredentials");
     auto clickAndApply = [](HWND frame) {
         press(frame, IDC_APPLY); // nothing pending yet: it stays open
         EXPECT_TRUE(app.propertiesOpen);

@@ -195,7 +195,8 @@ TEST_F(Drive, UnmountAndAutoMount) {
                   "werden.\r\nBitte versuchen Sie es erneut.;" +
                   connecting + "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;",
               done());
-    reg::set("SaveCredentials", 0);
+    reg::set("SaveCredentials", 0); // not kept on this computer, yet kept while connecting
+    EXPECT_TRUE(mountDrive(false) && reg::get("DAVPasswd") == "p" && !done().empty());
     for (int on : {2, 1}) { // only 1 is on
         reg::set("AutoMount", on);
         autoMount();
