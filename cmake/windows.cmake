@@ -39,7 +39,8 @@ set(NIMBARA_DRIVE_SOURCES drive/mount.cpp drive/drivewatch.cpp drive/open.cpp)
 add_library(nimbara_drive OBJECT ${NIMBARA_DRIVE_SOURCES})
 nimbara_target_setup(nimbara_drive)
 
-# The properties dialog: the frame, one file per page, and the hyperlink control they use.
+# The properties dialog: the frame, one file per page, the hyperlink control they use and the
+# update engine the Update page drives.
 set(NIMBARA_DIALOG_SOURCES
   base/hyperlink.cpp
   ui/properties/frame.cpp
@@ -47,6 +48,7 @@ set(NIMBARA_DIALOG_SOURCES
   ui/properties/login.cpp
   ui/properties/settings.cpp
   ui/properties/update.cpp
+  service/update.cpp
   ui/properties/info.cpp)
 add_library(nimbara_dialog OBJECT ${NIMBARA_DIALOG_SOURCES})
 nimbara_target_setup(nimbara_dialog)

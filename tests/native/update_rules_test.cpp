@@ -2,7 +2,7 @@
 // size, the bar and the addresses that may be used.
 #include "base/crc32.h"
 #include "base/sha256.h"
-#include "ui/properties/update_rules.h"
+#include "service/update_rules.h"
 
 #include <gtest/gtest.h>
 

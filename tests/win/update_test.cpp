@@ -4,8 +4,8 @@
 #include "dialog_driver.h"
 #include "iat.h"
 #include "provider_client.h"
-#include "ui/properties/update.h"
 #include "res/resource.h"
+#include "service/update.h"
 
 #include <commctrl.h>
 
@@ -74,6 +74,16 @@ BOOL WINAPI moveFiles(const char* from, const char* to, DWORD flags) {
                     (refusedStep == 6 || (refusedStep == 5 && source == "Nimbara.new")));
     SetLastError(refusedStep == 7 ? ERROR_CALL_NOT_IMPLEMENTED : ERROR_ACCESS_DENIED);
     return !refused && refusedStep != 7 && realMove(from, to, flags);
+}
+
+// The counter's texts as the page sets them, each with the bar's position at that moment.
+std::string counted;
+decltype(&SetDlgItemTextA) realSetText = nullptr;
+BOOL WINAPI counterTexts(HWND page, int id, const char* value) {
+    if (id == IDC_UPDATE_COUNTER)
+        counted += std::to_string(SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_GETPOS, 0, 0)) +
+                   " " + value + ";";
+    return realSetText(page, id, value);
 }
 
 std::string contentOf(const std::string& path) {
@@ -172,8 +182,8 @@ DWORD WINAPI cutModulePath(HMODULE, LPSTR path, DWORD size) {
 }
 
 // Each install step refused in turn, from none on, in a folder with the program, a backup and a
-// Nimbara.new left over: what the folder holds after each, the renames with their flags, whether
-// it installed, and the user told where the program is when it could not be put back.
+// Nimbara.new left over: what the folder holds after each, the renames with their flags, and the
+// outcome (2: the program could not be put back).
 TEST_F(Dialog, InstallIsWholeOrNotDone) {
     const std::string temp = getenv("TEMP"), dir = temp + "\\install",
                       download = temp + "\\Nimbara_update.exe";
@@ -183,16 +193,16 @@ TEST_F(Dialog, InstallIsWholeOrNotDone) {
     ImportRedirect writes("kernel32.dll", "WriteFile", &writeFiles, &realWrite);
     ImportRedirect flushes("kernel32.dll", "FlushFileBuffers", &flushFiles, &realFlush);
     ImportRedirect renames("kernel32.dll", "MoveFileExA", &moveFiles, &realMove);
-    const std::string kept = "exe=old bak=older ||0",
+    const std::string kept = "exe=old bak=older ||1",
                       back = "|Nimbara.exe>Nimbara.bak 9;Nimbara.new>Nimbara.exe 9;";
-    const std::string after[] = {"exe=new bak=old " + back + "|1",
-                                 "exe=old bak=older new=stale ||0",
+    const std::string after[] = {"exe=new bak=old " + back + "|0",
+                                 "exe=old bak=older new=stale ||1",
                                  kept,
                                  kept,
-                                 "exe=old bak=older |Nimbara.exe>Nimbara.bak 9;|0",
-                                 "exe=old " + back + "Nimbara.bak>Nimbara.exe 9;|0",
-                                 "bak=old " + back + "Nimbara.bak>Nimbara.exe 9;|0 told",
-                                 "exe=new bak=old " + back + "|1"};
+                                 "exe=old bak=older |Nimbara.exe>Nimbara.bak 9;|1",
+                                 "exe=old " + back + "Nimbara.bak>Nimbara.exe 9;|1",
+                                 "bak=old " + back + "Nimbara.bak>Nimbara.exe 9;|2",
+                                 "exe=new bak=old " + back + "|0"};
     for (refusedStep = 0; refusedStep <= 7; ++refusedStep) {
         std::ofstream(dir + "\\Nimbara.exe") << "old";
         std::ofstream(dir + "\\Nimbara.bak") << "older";
@@ -201,104 +211,121 @@ TEST_F(Dialog, InstallIsWholeOrNotDone) {
         UpdateFiles files;
         files.download.reset(realCreate(download.c_str(), GENERIC_READ | GENERIC_WRITE,
                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        moves.clear(), recording::calls.clear();
-        bool installed = installUpdate(nullptr, temp.c_str(), &files);
+        moves.clear();
+        InstallOutcome outcome = installUpdate(temp.c_str(), &files);
         std::string folder;
         for (const char* kind : {"exe", "bak", "new"})
             if (fileExists((dir + "\\Nimbara." + kind).c_str()))
                 folder += kind + ("=" + contentOf(dir + "\\Nimbara." + kind)) + " ";
-        bool told = recording::calls.find("Es liegt unter \"" + dir + "\\Nimbara.bak\"") !=
-                    std::string::npos;
         EXPECT_EQ(after[refusedStep],
-                  folder + "|" + moves + "|" + std::to_string(installed) + (told ? " told" : ""))
+                  folder + "|" + moves + "|" + std::to_string(static_cast<int>(outcome)))
             << refusedStep;
-        EXPECT_EQ(installed, !fileExists(download.c_str())) << refusedStep;
+        EXPECT_EQ(outcome == InstallOutcome::Installed, !fileExists(download.c_str()));
+        EXPECT_EQ(dir + "\\Nimbara.bak", files.backup);
     }
     EXPECT_EQ(0u, newShare); // nobody else may open Nimbara.new while it is written
     refusedStep = 0;
 }
 
-// The steps: no TEMP or one over 1000 characters asks nothing; a download not answered or not a
-// 200 answer leaves the earlier one, an empty or short one fails with its mark; an announced
-// SHA-256 digest must match too, else the page's run deletes the download; the counter and bar;
-// nobody else may change or delete the download, which replaces an earlier one whole; an unreadable
-// one fails the check with its own mark. The update itself: the bar and buttons while it asks for
-// the restart and after it, the download taken away, an earlier backup kept when there was no
-// program. InstallDir counts only when it names a folder with room for the program's name; a
-// module path cut short is none.
-TEST_F(Dialog, UpdateSteps) {
+// The download: no TEMP or one over 1000 characters asks nothing; one not answered, not a 200
+// answer, not saved or written short fails and leaves an earlier file; the progress from 0; nobody
+// else may change or delete it. The check: an announced SHA-256 digest must match too, in either
+// case; an unreadable download fails. InstallDir counts only when it names a folder with room for
+// the program's name; a module path cut short is none.
+TEST_F(Dialog, UpdateEngineSteps) {
     const std::string temp = getenv("TEMP"), download = temp + "\\Nimbara_update.exe",
-                      dir = temp + "\\steps", program = dir + "\\Nimbara.exe",
                       body = "a\r\n\x1A"
                              "b";
+    std::ofstream(download) << "abcdefgh";
+    provider::use("http");
+    provider::script({{""}, {"a part", false, "", 206}, {body}, {body}});
+    const std::string from = "http://" + provider::host("http") + "/dl";
+    std::string seen;
+    auto progress = [&seen](uint32_t received) { seen += std::to_string(received) + " "; };
+    auto fetch = [&](const std::string& location, const char* dir, UpdateFiles* files) {
+        return static_cast<int>(downloadUpdate(location.c_str(), dir, 10, progress, files));
+    };
+    UpdateFiles files, none, unreadable;
+    EXPECT_EQ("1 1 2 2 0",
+              std::to_string(fetch(from, nullptr, &files)) + " " +
+                  std::to_string(fetch(from, std::string(1001, 't').c_str(), &files)) + " " +
+                  std::to_string(fetch("http://127.0.0.1:1/dl", temp.c_str(), &files)) + " " +
+                  std::to_string(fetch(from, std::string(1000, 't').c_str(), &files)) + " " +
+                  std::to_string(provider::requests().size()));
+    EXPECT_EQ(2, fetch(from, temp.c_str(), &files)); // not 200: not saved
+    EXPECT_EQ("abcdefgh", contentOf(download));
+    seen.clear();
+    ASSERT_EQ(0, fetch(from, temp.c_str(), &files));
+    EXPECT_EQ("0 5 ", seen);
+    EXPECT_EQ(INVALID_HANDLE_VALUE,
+              CreateFileA(download.c_str(), GENERIC_WRITE, 7, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(DeleteFileA(download.c_str()));
+    Sha256 sha;
+    sha.update(body.data(), body.size());
+    std::string digest = sha.finishHex(), other = digest, upper = digest;
+    other[63] ^= 1;
+    for (char& c : upper)
+        c = static_cast<char>(toupper(c));
+    UpdateInfo update;
+    for (auto [announced, crc, matches] : {std::tuple{"", "8E1C0E44", true},
+                                           {upper.c_str(), "8E1C0E44", true},
+                                           {other.c_str(), "8E1C0E44", false},
+                                           {digest.c_str(), "8E1C0E45", false},
+                                           {"", "8e1c0e44", false}}) {
+        update.checksumSha256 = announced, update.checksum = crc;
+        UpdateCheck check;
+        EXPECT_TRUE(checkUpdate(files, update, &check) && check.matches == matches &&
+                    std::string("8E1C0E44") == check.crc);
+    }
+    UpdateCheck check;
+    EXPECT_FALSE(checkUpdate(none, update, &check));
+    unreadable.download.reset(
+        CreateFileA((temp + "\\w").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    update.checksum = "00000000"; // the checksum of nothing
+    EXPECT_FALSE(checkUpdate(unreadable, update, &check) && check.matches);
+    refusedStep = 2; // a download written a byte short fails
+    ImportRedirect creates("kernel32.dll", "CreateFileA", &createFiles, &realCreate);
+    ImportRedirect writes("kernel32.dll", "WriteFile", &writeFiles, &realWrite);
+    EXPECT_EQ(2, fetch(from, temp.c_str(), &files));
+    refusedStep = 0;
+    char own[kUpdatePathSize], folder[kUpdatePathSize];
+    *strrchr((GetModuleFileNameA(nullptr, own, sizeof own), own), '\\') = '\0';
+    ImportRedirect folders("kernel32.dll", "GetFileAttributesA", &longFolders, &realAttributes);
+    for (const std::string& installDir : {temp + "\\Nimbara_update.exe", std::string(1012, 'd')}) {
+        reg::set("InstallDir", installDir);
+        EXPECT_TRUE(installFolder(folder) && std::string(own) == folder) << installDir.size();
+    }
+    ImportRedirect cut("kernel32.dll", "GetModuleFileNameA", &cutModulePath);
+    EXPECT_FALSE(installFolder(folder));
+}
+
+// The page runs the steps: the counter and bar during the download, the bar and buttons while it
+// asks for the restart and after it, the program started, an earlier backup kept when there was no
+// program. Refused at the check or cut short: its mark, and the download this run made leaves
+// TEMP; one from before stays when this run made none. Without TEMP nothing is asked. A program
+// that could not be put back is told where it is.
+TEST_F(Dialog, UpdateSteps) {
+    const std::string temp = getenv("TEMP"), download = temp + "\\Nimbara_update.exe",
+                      dir = temp + "\\steps", program = dir + "\\Nimbara.exe", body = "abcde";
     CreateDirectoryA(dir.c_str(), nullptr);
     DeleteFileA(program.c_str());
     std::ofstream(dir + "\\Nimbara.bak") << "older";
-    std::ofstream(download) << "abcdefgh";
     reg::set("InstallDir", dir);
     provider::use("http");
-    provider::script({{""}, {"a part", false, "", 206}, {body}});
+    provider::script({{body}});
     app.updateInfo = {
-        true, "1.0.0.1", "http://" + provider::host("http") + "/dl", "0000000010", "8E1C0E44",
+        true, "1.0.0.1", "http://" + provider::host("http") + "/dl", "0000000010", "8587D865",
         "",   ""};
     run(kPageGeneral, {[&](HWND frame) {
             bringPropertiesForward(kPageUpdate);
             HWND page = shownPage(frame);
             EXPECT_FALSE(IsChild(page, GetFocus())); // made by its tab, it leaves the focus
+            EXPECT_EQ("1.0.0", text(page, IDC_UPDATE_INSTALLED));
             auto shows = [page](int id) { return shown(GetDlgItem(page, id)); };
             auto at = [page] { // the bar, and whether "Update suchen" can be pressed
                 return std::to_string(SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_GETPOS, 0, 0)) +
                        " " + std::to_string(IsWindowEnabled(GetDlgItem(page, IDC_UPDATE_SEARCH)));
             };
-            EXPECT_EQ("1.0.0", text(page, IDC_UPDATE_INSTALLED));
-            UpdateFiles files, none, unreadable;
-            const char* from = app.updateInfo.location.c_str();
-            EXPECT_FALSE(downloadUpdate(page, from, nullptr, &files) ||
-                         downloadUpdate(page, from, std::string(1001, 't').c_str(), &files) ||
-                         shows(IDC_UPDATE_DOWNLOAD_FAILED));
-            EXPECT_FALSE(downloadUpdate(page, "http://127.0.0.1:1/dl", temp.c_str(), &files));
-            EXPECT_EQ("abcdefgh", contentOf(download));
-            EXPECT_FALSE(downloadUpdate(page, from, std::string(1000, 't').c_str(), &files));
-            EXPECT_TRUE(provider::requests().size() == 1 && shows(IDC_UPDATE_DOWNLOAD_FAILED));
-            EXPECT_FALSE(downloadUpdate(page, from, temp.c_str(), &files)); // not 200: not saved
-            EXPECT_EQ("abcdefgh", contentOf(download));
-            ASSERT_TRUE(downloadUpdate(page, from, temp.c_str(), &files));
-            EXPECT_EQ("5/0000000010 Bytes 50 1 1",
-                      text(page, IDC_UPDATE_COUNTER) + " " + at() + " " +
-                          std::to_string(IsWindowEnabled(GetDlgItem(page, IDC_UPDATE_BAR))));
-            EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA(download.c_str(), GENERIC_WRITE, 7, nullptr,
-                                                        OPEN_EXISTING, 0, nullptr));
-            EXPECT_FALSE(DeleteFileA(download.c_str()));
-            EXPECT_TRUE(verifyUpdate(page, &files) && text(page, IDC_UPDATE_COUNTER).empty());
-            Sha256 sha;
-            sha.update(body.data(), body.size());
-            std::string digest = sha.finishHex(), other = digest, upper = digest;
-            other[63] ^= 1; // an announced digest, in either case, must match, and the CRC-32 too
-            for (char& c : upper)
-                c = static_cast<char>(toupper(c));
-            for (auto [announced, crc, matches] : {std::tuple{upper, "8E1C0E44", true},
-                                                   {other, "8E1C0E44", false},
-                                                   {digest, "8E1C0E45", false}}) {
-                app.updateInfo.checksumSha256 = announced, app.updateInfo.checksum = crc;
-                EXPECT_EQ(matches, verifyUpdate(page, &files) && !shows(IDC_UPDATE_CHECK_FAILED));
-            }
-            app.updateInfo.checksumSha256 = "", app.updateInfo.checksum = "8E1C0E44";
-            showUpdateState(page);
-            EXPECT_FALSE(verifyUpdate(page, &none) || shows(IDC_UPDATE_DOWNLOAD_FAILED));
-            EXPECT_TRUE(shows(IDC_UPDATE_CHECK_FAILED));
-            unreadable.download.reset(CreateFileA((temp + "\\w").c_str(), GENERIC_WRITE, 0, nullptr,
-                                                  CREATE_ALWAYS, 0, nullptr));
-            app.updateInfo.checksum = "00000000"; // the checksum of nothing
-            EXPECT_FALSE(verifyUpdate(page, &unreadable));
-            app.updateInfo.checksum = "8E1C0E44";
-            {
-                refusedStep = 2; // a download written a byte short fails
-                ImportRedirect creates("kernel32.dll", "CreateFileA", &createFiles, &realCreate);
-                ImportRedirect writes("kernel32.dll", "WriteFile", &writeFiles, &realWrite);
-                EXPECT_FALSE(downloadUpdate(page, from, temp.c_str(), &files));
-                refusedStep = 0;
-            }
-            files.download.reset();
             std::string atMessage;
             recording::watch = [&](const std::string& call) {
                 call.find("showInformation") == 0 ? void(atMessage = at()) : void();
@@ -313,17 +340,23 @@ TEST_F(Dialog, UpdateSteps) {
                                              std::to_string(fileExists(download.c_str())));
             EXPECT_NE(std::string::npos,
                       recording::calls.find("shellOpen window " + program + " /replace"));
-            // Refused at the check, or cut short: the download this run made leaves TEMP; one
-            // from before stays when this run made none.
-            files.download.reset();
-            app.updateInfo.checksumSha256 = other;
-            press(page, IDC_UPDATE_RUN);
-            EXPECT_TRUE(shows(IDC_UPDATE_CHECK_FAILED) && !fileExists(download.c_str()));
-            app.updateInfo.checksumSha256 = "";
+            app.updateInfo.checksum = "8587D866";
+            provider::script({{body}});
+            {
+                ImportRedirect texts("user32.dll", "SetDlgItemTextA", &counterTexts, &realSetText);
+                press(page, IDC_UPDATE_RUN);
+            }
+            EXPECT_EQ("0 0/0000000010 Bytes;0 5/0000000010 Bytes;50 ;", counted);
+            EXPECT_TRUE(shows(IDC_UPDATE_CHECK_FAILED) && !fileExists(download.c_str()) &&
+                        IsWindowEnabled(GetDlgItem(page, IDC_UPDATE_DOWNLOAD_LABEL)));
+            EXPECT_EQ("8587D865|Dateiprüfung|95 1", text(page, IDC_UPDATE_CHECKSUM) + "|" +
+                                                        text(page, IDC_UPDATE_STEP) + "|" + at());
+            app.updateInfo.checksum = "8587D865";
             {
                 refusedStep = 2;
                 ImportRedirect creates("kernel32.dll", "CreateFileA", &createFiles, &realCreate);
                 ImportRedirect writes("kernel32.dll", "WriteFile", &writeFiles, &realWrite);
+                provider::script({{body}});
                 press(page, IDC_UPDATE_RUN);
                 refusedStep = 0;
             }
@@ -332,25 +365,26 @@ TEST_F(Dialog, UpdateSteps) {
             provider::script({{"busy", false, "", 503}});
             press(page, IDC_UPDATE_RUN);
             EXPECT_EQ("earlier", contentOf(download));
-            // Without TEMP nothing is asked.
             size_t asked = provider::requests().size();
             SetEnvironmentVariableA("TEMP", nullptr);
             press(page, IDC_UPDATE_RUN);
             SetEnvironmentVariableA("TEMP", temp.c_str());
             EXPECT_EQ(asked, provider::requests().size());
+            {
+                provider::script({{body}});
+                refusedStep = 6;
+                ImportRedirect renames("kernel32.dll", "MoveFileExA", &moveFiles, &realMove);
+                recording::calls.clear();
+                press(page, IDC_UPDATE_RUN);
+                refusedStep = 0;
+            }
+            EXPECT_NE(std::string::npos,
+                      recording::calls.find("Es liegt unter \"" + dir + "\\Nimbara.bak\""));
+            EXPECT_TRUE(shows(IDC_UPDATE_CHECK_FAILED) && !shows(IDC_UPDATE_CHECK_MARK));
             SendDlgItemMessageA(page, IDC_UPDATE_LATER, BM_CLICK, 0, 0);
             press(page, IDC_UPDATE_RUN); // closes the dialog, and skips nothing
         }});
     EXPECT_EQ("-", reg::get("UpdateIgnoreVersion"));
-    char own[kUpdatePathSize], folder[kUpdatePathSize];
-    *strrchr((GetModuleFileNameA(nullptr, own, sizeof own), own), '\\') = '\0';
-    ImportRedirect folders("kernel32.dll", "GetFileAttributesA", &longFolders, &realAttributes);
-    for (const std::string& installDir : {dir + "\\Nimbara.exe", std::string(1012, 'd')}) {
-        reg::set("InstallDir", installDir);
-        EXPECT_TRUE(installFolder(folder) && std::string(own) == folder) << installDir.size();
-    }
-    ImportRedirect cut("kernel32.dll", "GetModuleFileNameA", &cutModulePath);
-    EXPECT_FALSE(installFolder(folder));
 }
 
 } // namespace

@@ -13,7 +13,7 @@
 #include "core/appstate.h"
 #include "base/crc32.h"
 #include "base/sha256.h"
-#include "ui/properties/update.h"
+#include "service/update.h"
 
 #include <windows.h>
 
@@ -30,11 +30,14 @@ namespace {
 
 constexpr const char* kPath = "/dl/Nimbara.exe";
 
-// The client's steps without a page: the texts and the bar go to no window.
+// The client's own steps, as the Update page runs them, without the page.
 bool clientDownload(const std::string& location, const char* tempDir) {
     UpdateFiles files;
-    return downloadUpdate(nullptr, location.c_str(), tempDir, &files) &&
-           verifyUpdate(nullptr, &files);
+    UpdateCheck check;
+    return downloadUpdate(
+               location.c_str(), tempDir, 0, [](uint32_t) {}, &files) ==
+               DownloadOutcome::Downloaded &&
+           checkUpdate(files, app.updateInfo, &check) && check.matches;
 }
 
 bool plainDownload(int port, const std::string& target) {

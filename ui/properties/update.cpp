@@ -1,17 +1,10 @@
-// The Update page: shows what the web service announced and, on request, downloads the new
-// program, checks its CRC-32 against the announcement, puts it in place of the installed one with
-// a backup and starts it with /replace, which ends this instance. Everything runs on the dialog's
-// thread, inside the click; the page's texts and bar change after each chunk.
-#include "ui/properties/update.h"
-
-#include "base/crc32.h"
-#include "base/httpclient.h"
+// The Update page: shows what the web service announced and, on request, runs the update's
+// steps (download, check, install, restart) and shows each one's outcome. Everything runs on the
+// dialog's thread, inside the click; the page's texts and bar change after each chunk.
 #include "base/hyperlink.h"
 #include "base/pause.h"
-#include "base/sha256.h"
 #include "base/registry.h"
 #include "base/settings.h"
-#include "base/shellopen.h"
 #include "base/text.h"
 #include "core/appstate.h"
 #include "core/connectivity.h"
@@ -20,21 +13,16 @@
 #include "drive/webfolder.h"
 #include "res/resource.h"
 #include "service/frame.h"
+#include "service/update.h"
+#include "service/update_rules.h"
 #include "ui/properties/frame.h"
 #include "ui/properties/pages.h"
-#include "ui/properties/update_rules.h"
 
 #include <commctrl.h>
-#include <fcntl.h>
-#include <io.h>
-
-#include <cstring>
-#include <string>
 
 namespace {
 
 constexpr const char* kChangeLogPage = NIMBARA_PORTAL_PAGE("ChangeLog");
-constexpr size_t kLongestTempDir = 1000;
 constexpr COLORREF kBarColour = RGB(0, 100, 0);
 constexpr int kBarChecked = 95;
 constexpr int kBarConfirmed = 97;
@@ -74,7 +62,7 @@ static void uncheckOthers(HWND page, int chosen) {
 
 // Nothing announced: nothing to show. The installed version announced: "Version aktuell".
 // Another one: the choices, with "Jetzt aktualisieren" taken.
-void showUpdateState(HWND page) {
+static void showUpdateState(HWND page) {
     const UpdateInfo& update = app.updateInfo;
     if (!update.announced)
         return;
@@ -108,19 +96,15 @@ void showUpdateState(HWND page) {
     uncheckOthers(page, IDC_UPDATE_NOW);
 }
 
-// A TEMP folder of more than 1000 characters is refused, as is none at all.
-static bool formatDownloadPath(char (&path)[kUpdatePathSize], const char* tempDir) {
-    return tempDir != nullptr && strlen(tempDir) <= kLongestTempDir &&
-           formatText(path, sizeof path, "%s\\Nimbara_update.exe", tempDir);
-}
-
 static bool downloadFailed(HWND page) {
     showControl(page, IDC_UPDATE_DOWNLOAD_FAILED, true);
     return false;
 }
 
-// A size text too long for the counter leaves the counter empty.
+// A size text too long for the counter leaves the counter empty. 0 bytes: the download begins.
 static void showReceived(HWND page, uint32_t received, long expected) {
+    if (received == 0)
+        SetDlgItemTextA(page, IDC_UPDATE_STEP, "Download");
     char counter[64];
     formatText(counter, sizeof counter, "%lu/%s Bytes", static_cast<unsigned long>(received),
                app.updateInfo.fileSize.c_str());
@@ -129,155 +113,38 @@ static void showReceived(HWND page, uint32_t received, long expected) {
                         0);
 }
 
-// Others may read the download while it is open here, but not write, move or delete it.
-static bool createDownload(UpdateFiles* files, const char* path) {
-    files->download.reset(); // before the file is created again: it would refuse to open
-    files->download.reset(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return static_cast<bool>(files->download);
-}
-
-// Every chunk reaches the file whole, or the download fails; so does one beyond the size limit: a
-// server that sends more is not sending an update, and would fill TEMP.
-static bool receiveUpdate(HWND page, HttpClient* client, HANDLE file, long expected) {
-    char chunk[kAnswerChunkSize];
-    uint32_t received = 0;
-    const uint32_t limit = updateSizeLimit(expected);
-    DWORD got;
-    while ((got = client->read(chunk, sizeof chunk)) > 0) {
-        DWORD written = 0;
-        if (got > limit - received || !WriteFile(file, chunk, got, &written, nullptr) ||
-            written != got)
-            return false;
-        received += got;
-        showReceived(page, received, expected);
-    }
-    return true;
-}
-
-// Only an http:// or https:// location is asked: the service names a web server, never a file
-// or a share. An answer without body is an empty download, which the check then refuses.
-bool downloadUpdate(HWND page, const char* location, const char* tempDir, UpdateFiles* files) {
-    const char* path = updateRequestPath(location);
+// Without a TEMP folder nothing is asked, and no row fails.
+static bool showDownload(HWND page, const char* tempDir, UpdateFiles* files) {
     enableControl(page, IDC_UPDATE_BAR, true);
     enableControl(page, IDC_UPDATE_DOWNLOAD_LABEL, true);
     long expected = expectedUpdateSize(app.updateInfo.fileSize);
     SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_SETSTEP, 1, 0);
-    char target[kUpdatePathSize];
-    if (!formatDownloadPath(target, tempDir))
+    auto progress = [page, expected](uint32_t received) { showReceived(page, received, expected); };
+    DownloadOutcome outcome =
+        downloadUpdate(app.updateInfo.location.c_str(), tempDir, expected, progress, files);
+    if (outcome == DownloadOutcome::NoTempFolder)
         return false;
-    SetDlgItemTextA(page, IDC_UPDATE_STEP, "Download");
-    showReceived(page, 0, expected);
-    HttpClient client;
-    if (!isWebAddress(location) || !client.open(location, nullptr, nullptr, kUserAgent))
-        return downloadFailed(page);
-    bool done = client.send(path, Get, nullptr) && client.status() == 200 &&
-                createDownload(files, target) &&
-                receiveUpdate(page, &client, files->download.get(), expected);
-    client.close();
-    if (!done)
+    if (outcome == DownloadOutcome::Failed)
         return downloadFailed(page);
     showControl(page, IDC_UPDATE_DOWNLOAD_MARK, true);
     return true;
 }
 
-// Reads the download from its start through a duplicate of the handle it was written with: the
-// checksum is taken of the bytes written, never of a file looked up again by its name.
-static bool readBackCrc32(HANDLE file, uint32_t* crc, long* count, Sha256* sha) {
-    OwnedHandle reader;
-    if (file == INVALID_HANDLE_VALUE ||
-        SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
-        !DuplicateHandle(GetCurrentProcess(), file, GetCurrentProcess(), reader.receive(), 0, FALSE,
-                         DUPLICATE_SAME_ACCESS))
-        return false;
-    int descriptor =
-        _open_osfhandle(reinterpret_cast<intptr_t>(reader.get()), _O_RDONLY | _O_BINARY);
-    if (descriptor == -1)
-        return false;
-    reader.release(); // the descriptor closes it now
-    FILE* stream = _fdopen(descriptor, "rb");
-    if (stream == nullptr) {
-        _close(descriptor);
-        return false;
-    }
-    bool read = fileCrc32(stream, crc, count, sha);
-    fclose(stream); // closes the duplicate only
-    return read;
-}
-
-// The announced checksum must match exactly, upper case as formatted here; an announced SHA-256
-// digest as well, in either case (a CRC-32 alone can be forged by appending four bytes).
-bool verifyUpdate(HWND page, UpdateFiles* files) {
+static bool showCheck(HWND page, const UpdateFiles& files) {
     SetDlgItemTextA(page, IDC_UPDATE_STEP, "Dateiprüfung");
     SetDlgItemTextA(page, IDC_UPDATE_COUNTER, "");
     enableControl(page, IDC_UPDATE_CHECK_LABEL, true);
-    uint32_t crc = 0;
-    long count = 0;
-    Sha256 sha;
-    const std::string& digest = app.updateInfo.checksumSha256;
-    if (!readBackCrc32(files->download.get(), &crc, &count, digest.empty() ? nullptr : &sha)) {
+    UpdateCheck check;
+    if (!checkUpdate(files, app.updateInfo, &check)) {
         showControl(page, IDC_UPDATE_CHECK_FAILED, true);
         return false;
     }
-    char text[9];
-    formatCrc32(crc, text);
     setBar(page, kBarChecked);
-    SetDlgItemTextA(page, IDC_UPDATE_CHECKSUM, text);
-    bool matches = count >= 0 && app.updateInfo.checksum == text &&
-                   (digest.empty() || sameSha256(digest, sha.finishHex()));
-    showControl(page, IDC_UPDATE_CHECK_MARK, matches);
-    showControl(page, IDC_UPDATE_CHECK_FAILED, !matches);
-    return matches;
-}
-
-bool fileExists(const char* path) {
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
-        return true;
-    DWORD error = GetLastError();
-    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
-}
-
-static bool isFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// InstallDir when it names an existing folder whose file names fit the path buffers; otherwise
-// the running program's own folder, which is the program an update replaces.
-bool installFolder(char (&folder)[kUpdatePathSize]) {
-    std::string configured;
-    char program[kUpdatePathSize];
-    if (readProductString(settings::kInstallDir, &configured) && isFolder(configured) &&
-        formatText(program, sizeof program, "%s\\Nimbara.exe", configured.c_str()))
-        return copyText(folder, sizeof folder, configured.c_str());
-    DWORD length = GetModuleFileNameA(nullptr, folder, sizeof folder);
-    char* slash = length > 0 && length < sizeof folder ? strrchr(folder, '\\') : nullptr;
-    if (slash == nullptr)
-        return false;
-    *slash = '\0';
-    return true;
-}
-
-// The new program is written beside the installed one from the download's own handle, which no
-// other process could write, move or delete since its creation: what was checked is what is
-// installed. It is on the disk before anything is renamed; a file written in part is taken out
-// again, and one left by an earlier install that was cut short is replaced.
-static bool copyInPlace(HANDLE checked, const char* program) {
-    OwnedFile target(CreateFileA(program, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!target)
-        return false;
-    bool copied = SetFilePointer(checked, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
-    char block[4096];
-    DWORD got = 0, written = 0;
-    while (copied && (copied = ReadFile(checked, block, sizeof block, &got, nullptr)) && got > 0)
-        copied = WriteFile(target.get(), block, got, &written, nullptr) && written == got;
-    copied = copied && FlushFileBuffers(target.get());
-    target.reset(); // an open program could not be deleted
-    if (!copied)
-        DeleteFileA(program);
-    return copied;
+    SetDlgItemTextA(page, IDC_UPDATE_CHECKSUM, check.crc);
+    showControl(page, IDC_UPDATE_CHECK_MARK, check.matches);
+    showControl(page, IDC_UPDATE_CHECK_FAILED, !check.matches);
+    return check.matches;
 }
 
 static void tellWhereTheProgramIs(const char* backup) {
@@ -289,75 +156,25 @@ static void tellWhereTheProgramIs(const char* backup) {
 
 // The install has no row of its own in the panel: a failure shows on the last row, the check,
 // since the download did succeed.
-static bool installFailed(HWND page) {
+static bool showInstall(HWND page, const char* tempDir, UpdateFiles* files) {
+    InstallOutcome outcome = installUpdate(tempDir, files);
+    if (outcome == InstallOutcome::Installed)
+        return true;
+    if (outcome == InstallOutcome::ProgramInBackup)
+        tellWhereTheProgramIs(files->backup);
     showControl(page, IDC_UPDATE_CHECK_MARK, false);
     showControl(page, IDC_UPDATE_CHECK_FAILED, true);
     return false;
 }
 
-// A rename that is on the disk when it returns. The Windows 9x family does not implement
-// MoveFileExA: there the target goes first.
-static bool moveReplacing(const char* from, const char* to) {
-    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
-        return false;
-    DeleteFileA(to);
-    return MoveFileA(from, to) != FALSE;
-}
-
-// Nobody can start a program that is missing or written in part: the new one is written whole as
-// Nimbara.new first, then the installed one becomes the backup and Nimbara.new takes its name.
-// A step that fails puts the previous program back; when even that fails the user is told where
-// it is. The download leaves the TEMP folder only with an update that succeeded.
-bool installUpdate(HWND page, const char* tempDir, UpdateFiles* files) {
-    char source[kUpdatePathSize], folder[kUpdatePathSize], backup[kUpdatePathSize],
-        fresh[kUpdatePathSize];
-    if (!formatDownloadPath(source, tempDir))
-        return false;
-    if (!installFolder(folder) ||
-        !formatText(files->program, sizeof files->program, "%s\\Nimbara.exe", folder) ||
-        !formatText(backup, sizeof backup, "%s\\Nimbara.bak", folder) ||
-        !formatText(fresh, sizeof fresh, "%s\\Nimbara.new", folder) ||
-        !copyInPlace(files->download.get(), fresh))
-        return installFailed(page);
-    const char* program = files->program;
-    bool hadProgram = fileExists(program);
-    if (hadProgram && !moveReplacing(program, backup)) {
-        DeleteFileA(fresh);
-        return installFailed(page);
-    }
-    if (moveReplacing(fresh, program)) {
-        files->download.reset();
-        DeleteFileA(source);
-        return true;
-    }
-    DeleteFileA(fresh);
-    if (hadProgram && !moveReplacing(backup, program))
-        tellWhereTheProgramIs(backup);
-    return installFailed(page);
-}
-
-// The new program is started from where it was installed; it asks this instance to end.
-void restartUpdated(HWND page, const UpdateFiles& files) {
+static void showRestart(HWND page, const UpdateFiles& files) {
     showInformation(kUpdateDone);
     setBar(page, kBarConfirmed);
     pauseMilliseconds(kRestartPauseMs);
     SetDlgItemTextA(page, IDC_UPDATE_STEP, "");
     SetDlgItemTextA(page, IDC_UPDATE_COUNTER, "");
     setBar(page, kBarRestarting);
-    shellOpen(page, files.program, "/replace", SW_SHOWNORMAL);
-}
-
-// A download this run made and that failed or was refused leaves TEMP: it is no update, and no
-// .exe that is none should be left lying about. One from an earlier run that this one never
-// replaced stays.
-static void discardDownload(const char* tempDir, UpdateFiles* files) {
-    char path[kUpdatePathSize];
-    if (!files->download || !formatDownloadPath(path, tempDir))
-        return;
-    files->download.reset();
-    DeleteFileA(path);
+    startUpdated(page, files);
 }
 
 // The chain stops at the first step that fails; its mark tells which. A TEMP longer than any
@@ -366,15 +183,13 @@ static void runUpdate(HWND page) {
     showUpdateState(page);
     enableControl(page, IDC_UPDATE_RUN, false);
     enableControl(page, IDC_UPDATE_SEARCH, false);
-    char tempDir[kUpdatePathSize];
-    DWORD length = GetEnvironmentVariableA("TEMP", tempDir, sizeof tempDir);
-    const char* temp = length > 0 && length < sizeof tempDir ? tempDir : nullptr;
+    char buffer[kUpdatePathSize];
+    const char* temp = updateTempFolder(buffer);
     UpdateFiles files;
-    if (!downloadUpdate(page, app.updateInfo.location.c_str(), temp, &files) ||
-        !verifyUpdate(page, &files))
+    if (!showDownload(page, temp, &files) || !showCheck(page, files))
         discardDownload(temp, &files);
-    else if (installUpdate(page, temp, &files))
-        restartUpdated(page, files);
+    else if (showInstall(page, temp, &files))
+        showRestart(page, files);
     enableControl(page, IDC_UPDATE_RUN, true);
     enableControl(page, IDC_UPDATE_SEARCH, true);
 }

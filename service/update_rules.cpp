@@ -1,5 +1,5 @@
 // The portable rules of the self-update (see update_rules.h).
-#include "ui/properties/update_rules.h"
+#include "service/update_rules.h"
 
 #include <cstdlib>
 #include <cstring>
