@@ -2,13 +2,15 @@
 """The local provider service of the Wine tests: HTTP, HTTPS and HTTPS with a certificate that
 nobody trusts, on 127.0.0.1, one request per connection. STATE_DIR/script.json is a JSON list of
 answers {"status": 200, "body": text or "hex": bytes or "file": a path to send, "hang": true never
-to answer}, one taken per request and the last repeated (none: 404), a new file starting over;
+to answer, or "account": {"logins": [[user, password], ...], "body" or "hex": ...}: that body for a
+request whose username and password are one of the logins, "Status: 401" for any other}, one
+taken per request and the last repeated (none: 404), a new file starting over;
 STATE_DIR/requests.txt gets a line "PORT HEX(the request as it came)" for each request.
 
 usage: provider.py STATE_DIR HTTP_PORT HTTPS_PORT UNTRUSTED_PORT CERT_DIR
 """
 
-import json, os, re, socketserver, ssl, sys, threading
+import json, os, re, socketserver, ssl, sys, threading, urllib.parse
 
 lock = threading.Lock()
 script = {"key": None, "answers": [], "used": 0}
@@ -32,6 +34,16 @@ def next_answer(state, port, request):
         return answers[min(script["used"], len(answers)) - 1]
 
 
+def account_body(account, request):
+    """A demo account: only its logins are accepted, as the real service does."""
+    target = request.split(b" ", 2)[1].decode("latin-1") if request.count(b" ") >= 2 else ""
+    query = urllib.parse.parse_qs(urllib.parse.urlsplit(target).query)
+    login = [query.get("username", [""])[0], query.get("password", [""])[0]]
+    if login not in account["logins"]:
+        return b"Status: 401\r\n"
+    return bytes.fromhex(account["hex"]) if "hex" in account else account["body"].encode("latin-1")
+
+
 class Handler(socketserver.StreamRequestHandler):
     def setup(self):
         if self.server.context:
@@ -53,6 +65,7 @@ class Handler(socketserver.StreamRequestHandler):
             return
         body = answer.get("body", "").encode("latin-1")
         body = bytes.fromhex(answer["hex"]) if "hex" in answer else body
+        body = account_body(answer["account"], request) if "account" in answer else body
         body = open(answer["file"], "rb").read() if "file" in answer else body
         head = "HTTP/1.1 %d Scripted\r\nContent-Length: %d\r\nConnection: close\r\n\r\n"
         self.wfile.write((head % (answer.get("status", 200), len(body))).encode() + body)

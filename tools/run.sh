@@ -51,10 +51,10 @@ wineserver -p </dev/null >/dev/null 2>&1
 # The local provider service with its test CA trusted by this prefix, and the demo account.
 bash demo/provider-fixture.sh setup "$rundir" "$WINEPREFIX" 48080 48443 48444
 https_port=$(awk '$1 == "https" {print $2}' "$rundir/provider-state/ports")
-# The demo account: the first call (nothing stored yet) is refused, every later one logs in.
+# The demo account: the service accepts the portal login and the WebDAV login it hands out.
 cat >"$rundir/provider-state/script.json" <<'JSON'
-[{"status": 200, "body": "Status: 401\r\n"},
- {"status": 200, "body": "Status: 200\r\nName: demo-webdav\r\nPassword: demo-secret\r\nShare: demo\r\nQuota-Used-Bytes: 1073741824\r\nQuota-Available-Bytes: 9663676416\r\nQuota-Total-Bytes: 10737418240\r\nQuota-Used-Pretty: 1 GB\r\nQuota-Available-Pretty: 9 GB\r\nQuota-Total-Pretty: 10 GB\r\nPackage-Name: Nimbara 10 GB\r\n"}]
+[{"status": 200, "account": {"logins": [["demo", "demo-password"], ["demo-webdav", "demo-secret"]],
+  "body": "Status: 200\r\nName: demo-webdav\r\nPassword: demo-secret\r\nShare: demo\r\nQuota-Used-Bytes: 1073741824\r\nQuota-Available-Bytes: 9663676416\r\nQuota-Total-Bytes: 10737418240\r\nQuota-Used-Pretty: 1 GB\r\nQuota-Available-Pretty: 9 GB\r\nQuota-Total-Pretty: 10 GB\r\nPackage-Name: Nimbara 10 GB\r\n"}}]
 JSON
 product='HKCU\Software\Qelto\Nimbara'
 wine reg delete "$product" /f >/dev/null 2>&1 || true
@@ -63,10 +63,22 @@ for api in authApi statApi; do
   wine reg add "$product" /v "${api}Host" /d "127.0.0.1:$https_port" /f >/dev/null 2>&1
 done
 
-# The demo network provider and the folder its drive letter stands in for.
+# The demo network provider does the redirector's work: it mounts the share of the real WebDAV
+# server (demo/webdav.sh) through FUSE behind the letter. Where that cannot be done here, the
+# letter stands in for a local folder instead.
 nimbara_register_netprovider "$bin/netprovider.dll"
-export NIMBARA_NETDEMO="$rundir/demo-drive"
-nimbara_demo_drive "$NIMBARA_NETDEMO"
+storage="$rundir/webdav/storage/demo"
+if [ -f "$rundir/webdav/port" ] && [ ! -f "$rundir/webdav/unusable" ]; then
+  export NIMBARA_WEBDAV="$rundir/webdav"
+  wine reg add "$product" /v DAVHost /d "127.0.0.1:$(cat "$rundir/webdav/port")" /f >/dev/null 2>&1
+  echo "Storage: the WebDAV server at https://127.0.0.1:$(cat "$rundir/webdav/port")/demo ($storage)."
+else
+  echo "No WebDAV share on the drive here ($(cat "$rundir/webdav/unusable" 2>/dev/null ||
+    echo "the WebDAV server did not start")): the drive letter stands in for a local folder."
+  export NIMBARA_NETDEMO="$rundir/demo-drive"
+  storage="$NIMBARA_NETDEMO"
+  nimbara_demo_drive "$NIMBARA_NETDEMO"
+fi
 rm -f "$WINEPREFIX/dosdevices/t:" # left by a demo that ended without disconnecting
 # The desktop "Default" is the one every program of this prefix uses, so nimctl finds the client.
 /usr/lib/wine/wine64 explorer.exe /desktop=Default,1024x768 "$bin/Nimbara.exe" /tray \
@@ -89,6 +101,15 @@ if [ $headless = 1 ]; then
   screenshot connected
   sleep 1
   screenshot drive
+  # A file copied onto the drive arrives in the storage's folder.
+  printf 'Hallo aus Wine\r\n' >"$rundir/Hallo.txt"
+  wine cmd /c copy "Z:${rundir//\//\\}\\Hallo.txt" 'T:\' </dev/null >/dev/null 2>&1
+  sleep 1
+  if [ -f "$storage/Hallo.txt" ]; then
+    echo "copied onto T:, arrived in the storage: $storage/Hallo.txt"
+  else
+    echo "the file copied onto T: did not arrive in $storage" >&2
+  fi
   # Every tab of the properties dialog, opened from the tray menu's "&Eigenschaften".
   wine "$bin/nimctl.exe" command 4013
   wine "$bin/nimctl.exe" dialog 30

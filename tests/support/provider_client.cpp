@@ -34,10 +34,12 @@ void script(const std::vector<Answer>& answers) {
     for (const Answer& a : answers) {
         text += (text.empty() ? "[{" : ", {") + std::string(a.hang ? "\"hang\": true, " : "") +
                 "\"status\": " + std::to_string(a.status) + ", " +
-                (a.file.empty() ? "" : "\"file\": \"" + a.file + "\", ") + "\"hex\": \"";
+                (a.file.empty() ? "" : "\"file\": \"" + a.file + "\", ") +
+                (a.logins.empty() ? "" : "\"account\": {\"logins\": " + a.logins + ", ") +
+                "\"hex\": \"";
         for (unsigned char c : a.body)
             text += {"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};
-        text += "\"}";
+        text += a.logins.empty() ? "\"}" : "\"}}";
     }
     std::string target = statePath("script.json"), temporary = target + ".new";
     std::ofstream(temporary, std::ios::binary) << (text.empty() ? "[" : text) << "]";

@@ -18,6 +18,7 @@ struct Answer {
     bool hang = false;     // read the request and never answer
     std::string file = ""; // when set: the body is this file's content (a Linux path)
     int status = 200;
+    std::string logins = ""; // when set: a demo account, body only for these ([[user, pw], ...])
 };
 
 // The port of "http", "https" or "untrusted" (a certificate nobody trusts); "127.0.0.1:PORT".

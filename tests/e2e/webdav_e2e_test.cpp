@@ -1,0 +1,103 @@
+// End-to-end against a real WebDAV share: the demo network provider does the redirector's work
+// (the login checked at the server, the share mounted through FUSE behind the letter).
+#include "client_fixture.h"
+#include "provider_client.h"
+
+#include <fstream>
+#include <functional>
+#include <string>
+
+namespace {
+
+using namespace e2e;
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+bool waitFor(const std::function<bool()>& done) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kTimeout; Sleep(200))
+        if (done())
+            return true;
+    return false;
+}
+
+class WebDav : public Client {
+protected:
+    void SetUp() override {
+        Client::SetUp();
+        const char* state = getenv("NIMBARA_WEBDAV_STATE");
+        ASSERT_NE(nullptr, state);
+        std::string unusable = readFile(onZ(state) + "\\unusable");
+        if (!unusable.empty())
+            GTEST_SKIP() << unusable;
+        reg::set("DAVHost", "127.0.0.1:" + readFile(onZ(state) + "\\port").substr(0, 5));
+        SetEnvironmentVariableA("NIMBARA_WEBDAV", state);
+        SetEnvironmentVariableA("NIMBARA_NETLOGFILE", netlog.c_str());
+        DeleteFileA(netlog.c_str());
+        share = onZ(state) + "\\storage\\demo\\";
+        mountPoint = std::string(state) + "/mounts/T ";
+        provider::use("https");
+    }
+    static std::string onZ(std::string path) {
+        for (char& c : path)
+            c = c == '/' ? '\\' : c;
+        return "Z:" + path;
+    }
+    // The login on the Login tab, as a user types it after a double click on the tray icon.
+    void logIn() {
+        startInstance("/tray");
+        ASSERT_TRUE(control::postTray(WM_LBUTTONDBLCLK) && control::waitForProperties(kTimeout));
+        ASSERT_TRUE(control::enterLogin("demo", "demo-password"));
+    }
+    bool mounted() const {
+        return readFile("Z:\\proc\\mounts").find(mountPoint) != std::string::npos;
+    }
+    std::string netlog = getenv("TEMP") + std::string("\\nimbara-webdav-log.txt"), share,
+                mountPoint;
+};
+
+// The service hands out the server's login: the drive shows the share's files, a file written
+// through the letter lands in the server's folder, one put there is read through the letter, and
+// "&Trennen" leaves no mount behind.
+TEST_F(WebDav, ShareOnTheDrive) {
+    const std::string login = "Status: 200\r\nName: demo-webdav\r\nPassword: demo-secret\r\n"
+                              "Share: demo\r\n";
+    provider::script({{"Status: 401\r\n"},
+                      {login, false, "", 200,
+                       R"([["demo", "demo-password"], ["demo-webdav", "demo-secret"]])"}});
+    logIn();
+    EXPECT_TRUE(waitFor([] { return readFile("T:\\Willkommen.txt").size() > 0; }));
+    EXPECT_EQ(readFile(share + "Willkommen.txt"), readFile("T:\\Willkommen.txt"));
+    std::ofstream("T:\\Hallo.txt", std::ios::binary) << "aus Windows\r\n";
+    EXPECT_TRUE(waitFor([&] { return readFile(share + "Hallo.txt") == "aus Windows\r\n"; }));
+    std::ofstream(share + "Vom Server.txt", std::ios::binary) << "vom Server";
+    EXPECT_TRUE(waitFor([] { return readFile("T:\\Vom Server.txt") == "vom Server"; }));
+    control::saveScreenshot("webdav-share");
+    EXPECT_TRUE(mounted());
+    ASSERT_TRUE(control::sendCommand(IDM_DISCONNECT));
+    EXPECT_TRUE(waitFor([&] { return !mounted(); }));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("T:\\Willkommen.txt"));
+    DeleteFileA((share + "Hallo.txt").c_str());
+    DeleteFileA((share + "Vom Server.txt").c_str());
+}
+
+// A WebDAV password the server refuses: the mapping fails with the redirector's 86, and nothing
+// is mounted.
+TEST_F(WebDav, RefusedPassword) {
+    const std::string login =
+        "Status: 200\r\nName: demo-webdav\r\nPassword: wrong\r\nShare: demo\r\n";
+    provider::script(
+        {{"Status: 401\r\n"},
+         {login, false, "", 200, R"([["demo", "demo-password"], ["demo-webdav", "wrong"]])"}});
+    logIn();
+    EXPECT_TRUE(waitFor([&] { return readFile(netlog).find("-> 86;") != std::string::npos; }))
+        << readFile(netlog);
+    Sleep(1000);
+    control::saveScreenshot("webdav-refused");
+    EXPECT_FALSE(mounted());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("T:\\Willkommen.txt"));
+}
+
+} // namespace
