@@ -275,6 +275,25 @@ nimbara_register_netprovider "$bin/netprovider.dll" || die "cannot register the 
   cat "$output_dir/bench_connect.exe.txt" >&2
   die "bench_connect failed"
 }
+# The same against the real WebDAV share of the demo environment, mounted through FUSE, with a
+# 5 MB file written and read through the letter and through the mount directly.
+webdav="$service_dir/webdav"
+share_skipped=""
+if [ -f "$webdav/port" ] && [ ! -f "$webdav/unusable" ]; then
+  printf '[{"status": 200, "body": "%s"}]\n' \
+    'Status: 200\r\nName: demo-webdav\r\nPassword: demo-secret\r\nShare: demo\r\n' \
+    >"$service_dir/provider-state/script.json.tmp"
+  mv -f "$service_dir/provider-state/script.json.tmp" "$service_dir/provider-state/script.json"
+  (cd "$output_dir" && NIMBARA_WEBDAV="$webdav" run_wine "$output_dir/bench_share.txt" \
+    $((300 + 30 * auth_runs)) "$bin/bench_connect.exe" "$https_port" "$auth_runs" \
+    "127.0.0.1:$(cat "$webdav/port")" "$webdav/mounts/T") || {
+    cat "$output_dir/bench_share.txt" >&2
+    die "bench_connect against the WebDAV share failed"
+  }
+  printf '[{"status": 200, "body": "%s"}]\n' "$answer" >"$service_dir/provider-state/script.json"
+else
+  share_skipped="$(cat "$webdav/unusable" 2>/dev/null || echo "the WebDAV server did not start")"
+fi
 if command -v curl >/dev/null; then
   curl_http=$(curl_figures "http://127.0.0.1:$http_port$auth_path") || die "curl over HTTP failed"
   curl_https=$(curl_figures "https://127.0.0.1:$https_port$auth_path") ||
@@ -401,7 +420,7 @@ done
 
 connect_figures() {
   local median min max
-  read -r _ _ median _ min _ max _ < <(grep "^$1 median " "$output_dir/bench_connect.exe.txt")
+  read -r _ _ median _ min _ max _ < <(grep "^$1 median " "$output_dir/${2:-bench_connect.exe.txt}")
   echo "$median $min $max"
 }
 connect=$(connect_figures connect)
@@ -421,6 +440,29 @@ time_row "WNetAddConnection2A, bare" "$(connect_figures map)"
 time_row "sum of the two outside calls (sum of medians)" "$outside"
 row "ratio of medians, client to the outside calls" "$(ratio "$connect" "$outside")" "" ""
 row "ratio of medians, client without its pauses" "$(ratio "$own" "$outside")" "" ""
+echo
+if [ -n "$share_skipped" ]; then
+  echo "Connect against the real WebDAV share: not measured here ($share_skipped)"
+else
+  echo "Connect against the real WebDAV share (HTTPS, mounted through FUSE by the test network"
+  echo "provider), $auth_runs rounds after two warm-ups; wall time in ms"
+  row "" "median" "min" "max"
+  share_connect=$(connect_figures connect bench_share.txt)
+  share_outside=$(awk -v a="$(connect_figures auth bench_share.txt)" \
+    -v b="$(connect_figures map bench_share.txt)" 'BEGIN {
+    split(a, x, " "); split(b, y, " "); printf "%.2f %.2f %.2f\n", x[1] + y[1], x[2] + y[2], x[3] + y[3] }')
+  time_row "bench_connect.exe, the client (IDM_CONNECT)" "$share_connect"
+  time_row "WNetAddConnection2A, bare (login check and mount)" "$(connect_figures map bench_share.txt)"
+  time_row "sum of the two outside calls (sum of medians)" "$share_outside"
+  row "ratio of medians, client to the outside calls" "$(ratio "$share_connect" "$share_outside")" "" ""
+  for way in write read; do
+    letter=$(connect_figures "${way}_letter" bench_share.txt)
+    mount=$(connect_figures "${way}_mount" bench_share.txt)
+    time_row "5 MB ${way} through T:" "$letter"
+    time_row "5 MB ${way} through the FUSE mount directly" "$mount"
+    row "ratio of medians" "$(ratio "$letter" "$mount")" "" ""
+  done
+fi
 # "MEDIAN MIN MAX" of a line "NAME median M min A max B runs N" of bench_update's output.
 update_figures() {
   local median min max

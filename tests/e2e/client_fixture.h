@@ -7,12 +7,27 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace e2e {
 
 constexpr DWORD kTimeout = 60000;
+
+inline std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// Whether done() comes true within the time-out.
+inline bool waitFor(const std::function<bool()>& done) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kTimeout; Sleep(50))
+        if (done())
+            return true;
+    return false;
+}
 
 class Client : public testing::Test {
 protected:

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -33,19 +32,15 @@ TEST_F(Client, SwitchesAndTheReplaceHandOver) {
     EXPECT_EQ(0u, control::waitExit(replacement, kTimeout));
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
 // Waits for a top-level window whose title has the text (Explorer showing the drive).
 bool waitForWindowTitled(const char* part) {
-    char title[256];
-    for (DWORD start = GetTickCount(); GetTickCount() - start < kTimeout; Sleep(200))
+    return waitFor([part] {
+        char title[256];
         for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
             if (GetWindowTextA(window, title, sizeof title) > 0 && strstr(title, part) != nullptr)
                 return true;
-    return false;
+        return false;
+    });
 }
 
 // The main job from a fresh registry: a double click on the tray icon finds no login, so the

@@ -23,11 +23,6 @@ std::string checksum(const std::string& path, long* size = nullptr) {
     return text;
 }
 
-std::string contentOf(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
 // The data with four bytes appended that give it the CRC-32 target: the register is run back
 // from the end the target needs, each step through the table entry whose top byte it shows.
 std::string forgedToMatch(std::string data, uint32_t target) {
@@ -93,19 +88,17 @@ TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
     // announced: refused at the check, and the download deleted.
     const std::string linuxNext = getenv("NIMBARA_EXE"), forged = "_forged.exe";
     std::ofstream(built.substr(0, built.size() - 4) + forged, std::ios::binary)
-        << forgedToMatch(contentOf(built), std::stoul(checksum(next), nullptr, 16));
+        << forgedToMatch(readFile(built), std::stoul(checksum(next), nullptr, 16));
     ASSERT_EQ(checksum(next), checksum(built.substr(0, built.size() - 4) + forged));
     Sha256 sha;
-    sha.update(contentOf(next).data(), contentOf(next).size());
+    sha.update(readFile(next).data(), readFile(next).size());
     provider::script({{fields + "1.0.2\r\nChecksum-SHA256: " + sha.finishHex() + "\r\n"},
                       {"", false, linuxNext.substr(0, linuxNext.size() - 4) + forged}});
     run("/rekey");
     page = waitForDialog("Eigenschaften Ihrer Nimbara", IDC_UPDATE_RUN);
     PostMessageA(page, WM_COMMAND, IDC_UPDATE_RUN, 0);
-    for (DWORD start = GetTickCount(); GetTickCount() - start < kTimeout &&
-                                       !IsWindowVisible(GetDlgItem(page, IDC_UPDATE_CHECK_FAILED));)
-        Sleep(50);
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_UPDATE_CHECK_FAILED)));
+    EXPECT_TRUE(
+        waitFor([&] { return IsWindowVisible(GetDlgItem(page, IDC_UPDATE_CHECK_FAILED)); }));
     PostMessageA(GetParent(page), WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(checksum(built), checksum(folder + "\\Nimbara.exe"));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES,

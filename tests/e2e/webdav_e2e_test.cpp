@@ -3,25 +3,11 @@
 #include "client_fixture.h"
 #include "provider_client.h"
 
-#include <fstream>
-#include <functional>
 #include <string>
 
 namespace {
 
 using namespace e2e;
-
-std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
-bool waitFor(const std::function<bool()>& done) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < kTimeout; Sleep(200))
-        if (done())
-            return true;
-    return false;
-}
 
 class WebDav : public Client {
 protected:

@@ -10,7 +10,11 @@
 //   auth     the same authentication GET, made with bare WinINet calls
 //   map      WNetAddConnection2A with the same names, after cancelling the mapping
 //   pause    the time the client spent in its own pauses during connect
-//   bench_connect HTTPS_PORT COUNT
+//   bench_connect HTTPS_PORT COUNT [DAVHOST MOUNT]
+// With DAVHOST the drive is the real WebDAV share there (the service must hand out its login,
+// the test network provider mount it through FUSE at MOUNT, a Linux path), and a 5 MB file is
+// then written and read through the letter (write_letter, read_letter) and through the FUSE
+// mount directly (write_mount, read_mount), COUNT times each.
 // Two unmeasured rounds precede the COUNT measured ones. Output, in ms:
 //   NAME median M min A max B runs COUNT
 #include "core/appstate.h"
@@ -26,6 +30,7 @@
 #include "bench_timing.h"
 #include "iat.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -66,18 +71,39 @@ bool authenticateDirectly(int port) {
     return sent;
 }
 
+std::string remote = "https://dav.example.invalid/bench", user = "bench-name",
+            password = "bench-secret";
+
 bool mapDirectly(double* milliseconds) {
-    char local[] = "T:", remote[] = "https://dav.example.invalid/bench";
+    char local[] = "T:";
     NETRESOURCEA resource = {};
     resource.dwType = RESOURCETYPE_DISK;
     resource.lpLocalName = local;
-    resource.lpRemoteName = remote;
+    resource.lpRemoteName = &remote[0];
     WNetCancelConnection2A(local, 0, TRUE);
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
-    DWORD result = realAdd(&resource, "bench-secret", "bench-name", CONNECT_UPDATE_PROFILE);
+    DWORD result = realAdd(&resource, password.c_str(), user.c_str(), CONNECT_UPDATE_PROFILE);
     *milliseconds = millisecondsSince(start);
     return result == NO_ERROR;
+}
+
+// Writes (and flushes) or reads the whole 5 MB file; the time in ms, or -1 when it failed.
+double timedFile(const std::string& path, bool write) {
+    static std::vector<char> data(5 * 1024 * 1024, 'n');
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    HANDLE file = CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, 0, nullptr,
+                              write ? CREATE_ALWAYS : OPEN_EXISTING, 0, nullptr);
+    DWORD done = 0, total = 0;
+    for (size_t at = 0; file != INVALID_HANDLE_VALUE && at < data.size(); at += 65536) {
+        BOOL ok = write ? WriteFile(file, &data[at], 65536, &done, nullptr)
+                        : ReadFile(file, &data[at], 65536, &done, nullptr);
+        total += ok ? done : 0;
+    }
+    bool whole = total == data.size() && (!write || FlushFileBuffers(file));
+    CloseHandle(file);
+    return whole ? millisecondsSince(start) : -1;
 }
 
 void print(const char* name, std::vector<double> values) {
@@ -97,16 +123,22 @@ void pauseMilliseconds(DWORD milliseconds) {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 3)
+    if (argc != 3 && argc != 5)
         return 2;
     int port = atoi(argv[1]), count = atoi(argv[2]);
     std::string host = "127.0.0.1:" + std::to_string(port);
+    bool share = argc == 5;
+    if (share) { // the service hands out the login of demo/webdav.sh's server
+        remote = "https://" + std::string(argv[3]) + "/demo", user = "demo-webdav",
+        password = "demo-secret";
+        writeStringSetting(settings::kProductKey, settings::kDavHost, argv[3]);
+    }
     writeStringSetting(settings::kProductKey, settings::kAuthApiProto, "https");
     writeStringSetting(settings::kProductKey, settings::kAuthApiHost, host.c_str());
-    writeStringSetting(settings::kProductKey, settings::kDavUser, "bench-name");
-    writeStringSetting(settings::kProductKey, settings::kDavPassword, "bench-secret");
+    writeStringSetting(settings::kProductKey, settings::kDavUser, user.c_str());
+    writeStringSetting(settings::kProductKey, settings::kDavPassword, password.c_str());
     writeStringSetting(settings::kProductKey, settings::kDriveLetter, "T:");
-    writeDwordSetting(settings::kProductKey, settings::kForceMethod, 5);
+    writeDwordSetting(settings::kProductKey, settings::kForceMethod, share ? 6 : 5);
     // The test network provider answers only when it can log each call.
     SetEnvironmentVariableA("NIMBARA_NETLOGFILE", "bench-netlog.txt");
     realAdd = redirectImport("mpr.dll", "WNetAddConnection2A", &timedAdd);
@@ -147,5 +179,27 @@ int main(int argc, char** argv) {
     print("auth", auth);
     print("map", map);
     print("pause", pauses);
+    if (!share)
+        return 0;
+    std::string mount = "Z:" + std::string(argv[4]);
+    for (char& c : mount)
+        c = c == '/' ? '\\' : c;
+    const std::pair<const char*, std::string> targets[] = {{"letter", "T:\\bench.bin"},
+                                                           {"mount", mount + "\\bench-direct.bin"}};
+    for (bool write : {true, false})
+        for (const auto& [name, path] : targets) {
+            std::vector<double> times;
+            for (int round = 0; round < count; ++round)
+                times.push_back(timedFile(path, write));
+            std::sort(times.begin(), times.end());
+            if (times.front() < 0) {
+                fprintf(stderr, "%s %s failed\n", write ? "writing" : "reading", path.c_str());
+                return 1;
+            }
+            print(((write ? "write_" : "read_") + std::string(name)).c_str(), times);
+            if (!write)
+                DeleteFileA(path.c_str());
+        }
+    WNetCancelConnection2A("T:", 0, TRUE);
     return 0;
 }
