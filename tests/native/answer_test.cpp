@@ -32,8 +32,8 @@ TEST(RequestPath, EncodedLoginAndLengthLimits) {
     ASSERT_TRUE(requestPath(e, "Anna M\xE4rz", "a&b=c?d+e@f", "&key=1", &path));
     EXPECT_EQ("/a/filemanager.webdav.auth?type=REST.2&username=Anna%20M\xE4rz"
               "&password=a%26b%3Dc%3Fd%2Be%40f&ClientVersion=1.0.0&key=1",
-              path); // Up to 200 characters as typed: protocol, host, version; prefix (27), user
-                     // name, password.
+              path);
+    // Up to 200 characters as typed: protocol, host, version; prefix (27), user name, password.
     e.host.assign(189, 'h');
     EXPECT_TRUE(requestPath(e, std::string(100, ' '), std::string(73, '&'), "", &path));
     EXPECT_EQ("https://" + e.host + "/", baseUrl(e));

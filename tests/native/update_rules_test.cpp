@@ -64,8 +64,7 @@ TEST(UpdateRules, Sha256) {
                 !sameSha256(abc.substr(1), abc) && !sameSha256(abc + "0", abc));
 }
 
-// The path on the host; the size sent, or 250000; the size limit; the bar, 0 while the size is
-// unknown; web only.
+// Path on the host; size sent, or 250000; size limit; bar, 0 while the size is unknown; web only.
 TEST(UpdateRules, PathSizeBarAndAddresses) {
     std::string paths;
     for (const char* location :

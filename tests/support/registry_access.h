@@ -1,5 +1,5 @@
-// The tests' own way into the registry, beside the client's: values written and read with the
-// plain API, under the product's key unless another is named.
+// The tests' own way into the registry, beside the client's: values written, read and deleted with
+// the plain API, under the product's key unless another is named.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +27,14 @@ inline void set(std::initializer_list<std::pair<const char*, std::string>> texts
 inline void set(const char* name, DWORD value, const char* key = kProduct,
                 HKEY root = HKEY_CURRENT_USER) {
     setBytes(name, REG_DWORD, std::string(reinterpret_cast<char*>(&value), 4), key, root);
+}
+inline void set(std::initializer_list<std::pair<const char*, DWORD>> values) {
+    for (const auto& [name, value] : values)
+        set(name, value);
+}
+inline void remove(std::initializer_list<const char*> names, const char* key = kProduct) {
+    for (const char* name : names)
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, key, name);
 }
 // "TYPE:bytes" of the value as the registry holds it; "" when there is none.
 inline std::string raw(const char* name, const char* key = kProduct) {

@@ -24,8 +24,16 @@ inline void CALLBACK runStep(HWND, UINT, UINT_PTR, DWORD) {
     if (app.propertiesWindow != nullptr && nextStep < steps.size())
         steps[nextStep++](app.propertiesWindow);
 }
-inline void press(HWND frame, int id) {
-    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+// A click on a button of the frame, or another notification from a control to its window.
+inline void press(HWND frame, int id, WORD code = BN_CLICKED) {
+    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, code), 0);
+}
+// A click on a check box or button itself, which notifies its page.
+inline void click(HWND page, int id) {
+    SendDlgItemMessageA(page, id, BM_CLICK, 0, 0);
+}
+inline bool enabled(HWND window, int id) {
+    return IsWindowEnabled(GetDlgItem(window, id));
 }
 // Opens the dialog on startPage, runs the steps one per tick, returns its result. Given a name, it
 // pictures and closes the dialog after two idle ticks (Wine draws only for an idle loop).

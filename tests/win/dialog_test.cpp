@@ -21,12 +21,10 @@ using namespace dialogtest;
 
 namespace {
 
-// Link properties, and link procedures or none, left on windows at their destruction, counted
-// after each WM_DESTROY.
+// Link properties, and link procedures or none, left on a window as WM_DESTROY reaches it.
 int propertiesLeft = 0;
 BOOL CALLBACK countLinkProperty(HWND, LPCSTR name, HANDLE) {
-    propertiesLeft += HIWORD(reinterpret_cast<UINT_PTR>(name)) && !strncmp(name, "_Hyperlink_", 11);
-    return TRUE;
+    return propertiesLeft += HIWORD(UINT_PTR(name)) && !strncmp(name, "_Hyperlink_", 11), TRUE;
 }
 LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
     auto sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
@@ -70,18 +68,17 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
             }
             EXPECT_EQ("&Allgemein|&Login|&Einstellungen|&Update|&Info|", captions);
             for (WORD focus : {EN_SETFOCUS, EN_KILLFOCUS})
-                SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LOGIN_NAME, focus), 0);
-            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, IDC_APPLY))); // focus is no change
-            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LOGIN_PASSWORD, EN_CHANGE), 0);
-            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(frame, IDC_APPLY))); // typing is
-            EXPECT_NE(reinterpret_cast<HANDLE>(hyperlinkParentProc),
-                      GetPropA(page, "_Hyperlink_Original_Proc_")); // the page's own, kept once
+                press(page, IDC_LOGIN_NAME, focus);
+            EXPECT_FALSE(enabled(frame, IDC_APPLY)); // focus is no change
+            press(page, IDC_LOGIN_PASSWORD, EN_CHANGE);
+            EXPECT_TRUE(enabled(frame, IDC_APPLY)); // typing is
+            // The page's own procedure, kept once.
+            EXPECT_NE(HANDLE(hyperlinkParentProc), GetPropA(page, "_Hyperlink_Original_Proc_"));
             HDC dc = GetDC(page);
             for (int id :
                  {IDC_PASSWORD_CHANGE_LINK, IDC_PASSWORD_FORGOTTEN_LINK, IDC_LOGIN_STORED_NOTE}) {
                 SetTextColor(dc, RGB(1, 2, 3));
-                SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                             reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+                SendMessageA(page, WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(GetDlgItem(page, id)));
                 EXPECT_EQ(id != IDC_LOGIN_STORED_NOTE, GetTextColor(dc) == RGB(0, 0, 255)) << id;
             }
             ReleaseDC(page, dc);
@@ -91,7 +88,7 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
                 fonts.push_back(GetPropA(link, "_Hyperlink_Underline_Font_"));
             for (int id : {IDC_PASSWORD_CHANGE_LINK, IDC_PASSWORD_FORGOTTEN_LINK}) {
                 for (WORD notice : {STN_CLICKED, STN_DBLCLK}) // a double-click opens it once
-                    SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, notice), 0);
+                    press(page, id, notice);
                 EXPECT_TRUE(IsIconic(frame)) << id;
                 ShowWindow(frame, SW_RESTORE);
             }
@@ -158,17 +155,16 @@ TEST_F(Dialog, OkApplyAndAbbrechen) {
         EXPECT_EQ(mounts ? 0 : 2, app.retryAfterLogin);
     }
     EXPECT_EQ("1-", reg::get("SaveCredentials") + reg::get("AutoMount"));
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "SaveCredentials");
+    reg::remove({"SaveCredentials"});
     auto clickAndApply = [](HWND frame) {
         press(frame, IDC_APPLY); // nothing pending yet: it stays open
         EXPECT_TRUE(app.propertiesOpen);
-        SendDlgItemMessageA(shownPage(frame), IDC_SAVE_CREDENTIALS, BM_CLICK, 0, 0);
+        click(shownPage(frame), IDC_SAVE_CREDENTIALS);
         press(frame, IDC_APPLY);
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame, IDC_APPLY)));
+        EXPECT_FALSE(enabled(frame, IDC_APPLY));
     };
     run(kPageLogin, {clickAndApply, [](HWND frame) {
-                         SendDlgItemMessageA(shownPage(frame), IDC_SAVE_CREDENTIALS, BM_CLICK, 0,
-                                             0);
+                         click(shownPage(frame), IDC_SAVE_CREDENTIALS);
                          press(frame, IDCANCEL); // not applied
                      }});
     EXPECT_EQ("1", reg::get("SaveCredentials"));
@@ -229,7 +225,7 @@ TEST_F(Dialog, LoginOnThePage) {
             EXPECT_EQ("X:", text(settings, IDC_DRIVE_LETTER_LIST)); // none stored
             reg::set("DriveLetter", "T:");
             SendDlgItemMessageA(settings, IDC_DRIVE_LETTER_LIST, CB_SELECTSTRING, -1, LPARAM("Q:"));
-            SendMessageA(settings, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_LETTER_LIST, CBN_SELCHANGE), 0);
+            press(settings, IDC_DRIVE_LETTER_LIST, CBN_SELCHANGE);
             bringPropertiesForward(kPageLogin);
             recording::mount = [](bool) { // the reconnection fails: OK closes all the same
                 return recording::record(std::to_string(provider::requests().size())), false;
@@ -243,9 +239,7 @@ TEST_F(Dialog, LoginOnThePage) {
               "unmountDrive false;mountDrive false;3;",
               recording::calls);
     app.retryAfterLogin = kRetryMountAndOpen; // a page named with the dialog closed: no mount
-    AuthOutcome redirect;
-    redirect.redirectPage = "http://p/y";
-    followAuthentication(redirect);
+    followAuthentication({AuthResult::Failed, "", false, "http://p/y"});
     EXPECT_EQ(kRetryNothing, app.retryAfterLogin);
 }
 
@@ -282,8 +276,8 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
             EXPECT_EQ("not connected|Nichtverbundenes Netzlaufwerk|~|unbekannt|~|unbekannt|~|"
                       "unbekannt|Laufwerk T:||0/100",
                       general(page));
-            reg::set({{"statApiHost", provider::host("http")},
-                      {"DriveLetter", "X:\\"}}); // shown as stored
+            // The letter shown as stored.
+            reg::set({{"statApiHost", provider::host("http")}, {"DriveLetter", "X:\\"}});
             provider::script(
                 {{"Status: 200\r\nQuota-Used-Bytes: 5\r\nQuota-Total-Bytes: 10\r\n"
                   "Quota-Available-Bytes: 5\r\nQuota-Used-Pretty: 5 B\r\nQuota-Available-"
@@ -300,24 +294,21 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
             // No status: the figures sent go in, the bar follows, the others stay as they were.
             provider::script({{"Quota-Used-Bytes: 2\r\nQuota-Total-Bytes: 10\r\n"}});
             press(page, IDC_REFRESH);
-            EXPECT_EQ(
-                "connected|Netzlaufwerk|~2|unbekannt|~5|unbekannt|~10|unbekannt|Laufwerk X:\\|S|"
-                "20/100",
-                general(page));
+            EXPECT_EQ("connected|Netzlaufwerk|~2|unbekannt|~5|unbekannt|~10|unbekannt|"
+                      "Laufwerk X:\\|S|20/100",
+                      general(page));
             auto brush = [page](int id) {
                 return SendMessageA(page, WM_CTLCOLORSTATIC, 0, LPARAM(GetDlgItem(page, id)));
             };
             LOGBRUSH green = {};
             greenBrush = HGDIOBJ(brush(IDC_USED_SQUARE));
             GetObjectA(greenBrush, sizeof green, &green);
-            EXPECT_TRUE(green.lbColor == RGB(0, 110, 0) &&
+            EXPECT_TRUE(green.lbColor == RGB(0, 110, 0) && // one green; the rest as is
                         brush(IDC_USED_SQUARE) == brush(IDC_USED_SQUARE) &&
                         brush(IDC_FREE_SQUARE) == LRESULT(GetStockObject(WHITE_BRUSH)) &&
-                        brush(IDC_DRIVE_TEXT) !=
-                            brush(IDC_FREE_SQUARE)); // one green; the rest as is
-            for (WORD notice :
-                 {STN_DBLCLK, STN_CLICKED}) { // the package link: a click, dialog aside
-                SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_PACKAGE_LINK, notice), 0);
+                        brush(IDC_DRIVE_TEXT) != brush(IDC_FREE_SQUARE));
+            for (WORD notice : {STN_DBLCLK, STN_CLICKED}) { // the package link: a click, aside
+                press(page, IDC_PACKAGE_LINK, notice);
                 EXPECT_EQ(notice == STN_CLICKED, IsIconic(frame) != FALSE);
             }
             ShowWindow(frame, SW_RESTORE);
@@ -333,9 +324,6 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
     EXPECT_EQ(0, GetObjectType(greenBrush)); // deleted with the page
 }
 
-bool enabled(HWND page, int id) {
-    return IsWindowEnabled(GetDlgItem(page, id));
-}
 std::string nameSpace(const char* folder) {
     return std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + folder +
            "\\NameSpace\\{5E1A7C20-3B9D-4F62-A8D1-7C04E9B2F318}";
@@ -355,17 +343,14 @@ BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 5, version->dwMinorVersion = 1;
 }
 
-// Z: is offered though in use, with the 22 free letters (R: a network drive is not, C: and S: of
-// unknown type are); the stored boxes shown; focus is no change; Apply writes every box and
-// reconnects under the new letter. Then the Explorer entries go as whole keys, the start box keeps
-// AutoMount's mark, no selection stores no letter, on XP SSL is not stored. The web-folder methods
-// have no letter and no connecting at start.
+// MyComputerIcon is on only at 1. Z: is offered though in use, with the 22 free letters (R: a
+// network drive is not, C: and S: of unknown type are); the stored boxes shown; focus is no change;
+// Apply writes every box and reconnects under the new letter. Then the Explorer entries go as whole
+// keys, the start box keeps AutoMount's mark, no selection stores no letter, on XP SSL is not
+// stored. The web-folder methods have no letter and no connecting at start.
 TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     reg::set("DriveLetter", "Z:");
-    reg::set("AutoMount", 1);
-    reg::set("MyComputerIcon", 2); // only 1 is on
-    reg::set("DesktopIcon", 1);
-    reg::set("SSL", 1);
+    reg::set({{"AutoMount", 1}, {"MyComputerIcon", 2}, {"DesktopIcon", 1}, {"SSL", 1}});
     recording::unmount = [] { recording::record(reg::get("DriveLetter")), app.connected = false; };
     realDriveType = redirectImport("kernel32.dll", "GetDriveTypeA", driveTypes);
     ImportRedirect shellNotices("shell32.dll", "SHChangeNotify", notifyShell);
@@ -378,45 +363,40 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
             all += " " + reg::get("", key.c_str()) + reg::get("", (key + "\\Below").c_str());
         return all;
     };
-    auto click = [](HWND page) {
+    auto clickBoxes = [](HWND page) {
         for (int id : {IDC_AUTOSTART, IDC_MY_COMPUTER_ICON, IDC_DESKTOP_ICON})
-            SendDlgItemMessageA(page, id, BM_CLICK, 0, 0);
+            click(page, id);
     };
     run(kPageSettings, {[&](HWND frame) {
             HWND page = shownPage(frame);
-            EXPECT_EQ("Z: Verschl\xFCsselte Dateitransfers 23",
-                      text(page, IDC_DRIVE_LETTER_LIST) + " " + text(page, IDC_SSL) + " " +
-                          std::to_string(
-                              SendDlgItemMessageA(page, IDC_DRIVE_LETTER_LIST, CB_GETCOUNT, 0, 0)));
+            EXPECT_EQ("Z: Verschl\xFCsselte Dateitransfers",
+                      text(page, IDC_DRIVE_LETTER_LIST) + " " + text(page, IDC_SSL));
+            EXPECT_EQ(23, SendDlgItemMessageA(page, IDC_DRIVE_LETTER_LIST, CB_GETCOUNT, 0, 0));
             EXPECT_TRUE(IsDlgButtonChecked(page, IDC_AUTO_MOUNT) && IsChild(page, GetFocus()) &&
                         !enabled(page, IDC_AUTO_MOUNT) && enabled(page, IDC_SSL) &&
                         enabled(page, IDC_DRIVE_LETTER_LIST));
             for (int id : {IDC_AUTOSTART, IDC_SSL})
-                SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_SETFOCUS), 0);
+                press(page, id, BN_SETFOCUS);
             EXPECT_FALSE(enabled(frame, IDC_APPLY));
-            click(page);
+            clickBoxes(page);
             EXPECT_TRUE(enabled(page, IDC_AUTO_MOUNT));
-            SendDlgItemMessageA(page, IDC_DRIVE_LETTER_LIST, CB_SELECTSTRING, -1,
-                                reinterpret_cast<LPARAM>("D:"));
-            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_LETTER_LIST, CBN_SELCHANGE), 0);
+            SendDlgItemMessageA(page, IDC_DRIVE_LETTER_LIST, CB_SELECTSTRING, -1, LPARAM("D:"));
+            press(page, IDC_DRIVE_LETTER_LIST, CBN_SELCHANGE);
             press(frame, IDC_APPLY);
             EXPECT_EQ("unmountDrive false;Z:;mountDrive false;D:;", recording::calls);
             EXPECT_EQ("1101D: Nimbara- --|Nimbara;", stored() + "|" + notified);
             for (const char* folder : {"MyComputer", "Desktop"})
                 reg::set("", "x", (nameSpace(folder) + "\\Below").c_str());
-            click(page);
-            SendDlgItemMessageA(page, IDC_SSL, BM_CLICK, 0, 0);
+            clickBoxes(page);
+            click(page, IDC_SSL);
             SendDlgItemMessageA(page, IDC_DRIVE_LETTER_LIST, CB_SETCURSEL, -1, 0);
-            {
-                ImportRedirect xp("kernel32.dll", "GetVersionExA", windowsXp);
-                press(frame, IDC_APPLY);
-            }
+            // Pressed on XP: the redirect lasts for this statement only.
+            ImportRedirect("kernel32.dll", "GetVersionExA", windowsXp), press(frame, IDC_APPLY);
             EXPECT_EQ("1011D: -- Nimbarax", stored());
             EXPECT_FALSE(autostartEnabled());
             for (int id : {IDC_AUTOSTART, IDC_AUTO_MOUNT, IDC_MY_COMPUTER_ICON, IDC_DESKTOP_ICON,
                            IDC_SSL, IDC_DRIVE_LETTER_LIST}) { // each a change of its own
-                WORD clicked = id == IDC_DRIVE_LETTER_LIST ? CBN_SELCHANGE : BN_CLICKED;
-                SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, clicked), 0);
+                press(page, id, id == IDC_DRIVE_LETTER_LIST ? CBN_SELCHANGE : BN_CLICKED);
                 EXPECT_TRUE(enabled(frame, IDC_APPLY)) << id;
                 press(frame, IDC_APPLY);
             }
@@ -426,38 +406,35 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     reg::set("ForceMethod", 1);
     reg::set("DriveLetter", "t:"); // matches no entry
     setAutostart(true);
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "SSL"); // absent: shown unchecked
+    reg::remove({"SSL"}); // absent: shown unchecked
     run(kPageSettings, {[](HWND frame) {
             HWND page = shownPage(frame);
             EXPECT_TRUE(text(page, IDC_DRIVE_LETTER_LIST).empty() && enabled(page, IDC_SSL) &&
                         !IsDlgButtonChecked(page, IDC_SSL));
-            for (int click = 0; click < 3; ++click) { // started on, then off, then on again
+            for (int round = 0; round < 3; ++round) { // started on, then off, then on again
                 for (int id : {IDC_DRIVE_LETTER_LIST, IDC_DRIVE_LETTER_LABEL, IDC_DRIVE_LETTER_NOTE,
                                IDC_AUTO_MOUNT})
                     EXPECT_FALSE(enabled(page, id)) << id;
-                SendDlgItemMessageA(page, IDC_AUTOSTART, BM_CLICK, 0, 0);
+                click(page, IDC_AUTOSTART);
             }
-            SendDlgItemMessageA(page, IDC_SSL, BM_CLICK, 0, 0);
+            click(page, IDC_SSL);
             ImportRedirect xp("kernel32.dll", "GetVersionExA", windowsXp);
             press(frame, IDOK); // before Vista SSL stays as stored
         }});
     EXPECT_EQ("-", reg::get("SSL"));
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "ForceMethod");
+    reg::remove({"ForceMethod"});
 }
 
 // SSL and SaveCredentials count as on when absent, yet their boxes show unchecked: pages only
 // looked at leave them absent; a box clicked on and off again stores the 0 it shows.
 TEST_F(Dialog, AbsentOnSettingsStayUnlessChanged) {
-    for (const char* name : {"SSL", "SaveCredentials", "ForceMethod"})
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, name);
+    reg::remove({"SSL", "SaveCredentials", "ForceMethod"});
     for (int clicks : {0, 2}) {
         run(kPageSettings, {[clicks](HWND frame) {
                 HWND settings = shownPage(frame);
                 bringPropertiesForward(kPageLogin);
-                for (int n = 0; n < clicks; ++n) {
-                    SendDlgItemMessageA(settings, IDC_SSL, BM_CLICK, 0, 0);
-                    SendDlgItemMessageA(shownPage(frame), IDC_SAVE_CREDENTIALS, BM_CLICK, 0, 0);
-                }
+                for (int n = 0; n < clicks; ++n)
+                    click(settings, IDC_SSL), click(shownPage(frame), IDC_SAVE_CREDENTIALS);
                 markChanged(settings);
                 press(frame, IDOK);
             }});
@@ -556,16 +533,12 @@ TEST(Hyperlink, FollowsTheMouseWithItsOwnFont) {
         EXPECT_NE(RGB(0, 0, 255), GetTextColor(dc));
         EXPECT_EQ(plainBrush, SendMessageA(parent, WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(link)));
         EXPECT_EQ(RGB(0, 0, 255), GetTextColor(dc));
-        fontsSet.clear();
-        DestroyWindow(link);
+        fontsSet.clear(), DestroyWindow(link);
         EXPECT_EQ((std::vector<WPARAM>{WPARAM(font)}), fontsSet);
         EXPECT_TRUE(GetObjectType(underline) == 0 && (!font || GetObjectType(font) == OBJ_FONT));
         DestroyWindow(plain);
     }
-    ReleaseDC(parent, dc);
-    DestroyWindow(parent);
-    UnhookWindowsHookEx(hook);
-    DeleteObject(own);
+    ReleaseDC(parent, dc), DestroyWindow(parent), UnhookWindowsHookEx(hook), DeleteObject(own);
     EXPECT_EQ(0, propertiesLeft);
 }
 

@@ -56,10 +56,9 @@ static DWORD WINAPI cancelUpdatingTheProfile(LPCSTR name, DWORD flags, BOOL forc
         EXPECT_EQ(firstCancel == name + std::string(" found") ? "pause 250;" : "", since) << name;
     }
     DWORD result = !force && filesOpen ? ERROR_OPEN_FILES : realCancel(name, flags, force);
-    if (!force) {
-        firstCancel = name + std::string(result == ERROR_NOT_CONNECTED ? " none" : " found");
+    if (!force)
+        firstCancel = name + std::string(result == ERROR_NOT_CONNECTED ? " none" : " found"),
         callsAtFirst = recording::calls.size();
-    }
     return result;
 }
 
@@ -79,6 +78,10 @@ static std::string add(const char* code, const std::string& remote = "http://h/s
 }
 static const std::string kStart =
     "|showStatus 1 disconnected Verbinde zur Nimbara.\r\nEinen Moment bitte.;";
+static const std::string kConnected = "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;";
+static const std::string kInternalError = "showMessage Ein interner Fehler ist aufgetreten.;";
+static const std::string kLetterChanged =
+    "showStatus 1 connected Der Laufwerksbuchstabe Ihrer Nimbara\r\nwurde ge\xE4ndert.;";
 
 class Drive : public testing::Test {
 protected:
@@ -88,16 +91,13 @@ protected:
         done();
         reg::set({{"DAVHost", "h"}, {"DAVShare", "s"}, {"DAVUser", "u"}, {"DAVPasswd", "p"}});
         reg::set("DriveLetter", "T:");
-        reg::set("ForceMethod", 5);
-        reg::set("DisableReKeyOnOpen", 1);
+        reg::set({{"ForceMethod", 5}, {"DisableReKeyOnOpen", 1}});
         auto real = redirectImport("mpr.dll", "WNetCancelConnection2A", cancelUpdatingTheProfile);
         if (real != cancelUpdatingTheProfile)
             realCancel = real;
     }
-    void TearDown() override {
-        realCancel("T:", 0,
-                   TRUE); // the provider lives on in this process: the next test starts clean
-    }
+    // The provider lives on in this process: the next test starts clean.
+    void TearDown() override { realCancel("T:", 0, TRUE); }
 };
 
 // The share's mappings among 26 drives (105 characters) go first; retries, with growing pauses.
@@ -135,33 +135,27 @@ TEST_F(Drive, OpenMountsFirstUnlessConnected) {
                   "followAuthentication 0 http://p/x;showStatus 3 disconnected Der "
                   "Verbindungsaufbau ist fehlgeschlagen.\r\nBitte geben Sie Ihre Zugangsdaten "
                   "erneut ein.;requestLogin true;" +
-                  kStart.substr(1) + "showMessage Ein interner Fehler ist aufgetreten.;" +
-                  kStart.substr(1) +
-                  "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;shellOpen none T:  5;",
+                  kStart.substr(1) + kInternalError + kStart.substr(1) + kConnected +
+                  "shellOpen none T:  5;",
               done());
 }
 
 // A name or password longer than 255 characters is not mapped cut short; an absent share is the
 // default one; the web-folder methods map nothing, after the notice.
 TEST_F(Drive, MountsOnlyWhatFits) {
-    const std::string password(255, 'p'), connected = "showStatus 1 connected Ihre Nimbara\r\nist "
-                                                      "verbunden.;";
+    const std::string password(255, 'p');
     const std::vector<std::tuple<const char*, std::string, std::string>> cases = {
-        {"DAVPasswd", password, add("0", "http://h/s", password) + kStart + connected},
-        {"DAVPasswd", password + "p", kStart + "showMessage Ein interner Fehler ist aufgetreten.;"},
-        {"DAVShare", std::string(247, 's'),
-         kStart + "showMessage Ein interner Fehler ist aufgetreten.;"},
-        {"DAVShare", "-", add("0", "http://h/Nimbara") + kStart + connected},
+        {"DAVPasswd", password, add("0", "http://h/s", password) + kStart + kConnected},
+        {"DAVPasswd", password + "p", kStart + kInternalError},
+        {"DAVShare", std::string(247, 's'), kStart + kInternalError},
+        {"DAVShare", "-", add("0", "http://h/Nimbara") + kStart + kConnected},
         {"ForceMethod", "2", kStart}};
     bool mapped = false; // by the case before: the next one pauses between its cancels
     for (const auto& [name, value, effects] : cases) {
         SetUp();
-        if (value == "-")
-            RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, name);
-        else if (value == "2")
-            reg::set(name, 2);
-        else
-            reg::set(name, value);
+        value == "-"   ? reg::remove({name})
+        : value == "2" ? reg::set(name, 2)
+                       : reg::set(name, value);
         EXPECT_EQ(effects.find("add") == 0, mountDrive(false)) << name;
         std::string expected = kUnmount + effects;
         expected.insert(expected.find('|') + 1,
@@ -171,9 +165,8 @@ TEST_F(Drive, MountsOnlyWhatFits) {
 }
 
 TEST_F(Drive, UnmountAndAutoMount) {
-    filesOpen = true; // the drive in use: the forced cancel after the pause
-    unmountDrive(false);
-    filesOpen = false;
+    // The drive in use: the forced cancel after the pause.
+    filesOpen = true, unmountDrive(false), filesOpen = false;
     EXPECT_EQ("cancel T: force=1;|pause 250;", done());
     recording::online = false; // offline: the drive is let go, and nothing more
     EXPECT_FALSE(mountDrive(false));
@@ -183,7 +176,7 @@ TEST_F(Drive, UnmountAndAutoMount) {
     unmountDrive(true); // SaveCredentials absent: the login is kept
     EXPECT_EQ("p", reg::get("DAVPasswd"));
     // With no letter stored, a failed mapping stores none; a successful one keeps its letter.
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DriveLetter");
+    reg::remove({"DriveLetter"});
     SetEnvironmentVariableA("NIMBARA_NETCODES", "67");
     EXPECT_FALSE(mountDrive(false));
     EXPECT_EQ("-", reg::get("DriveLetter"));
@@ -193,23 +186,20 @@ TEST_F(Drive, UnmountAndAutoMount) {
     EXPECT_EQ(kUnmount + add("67") + add("0") + "|" + connecting +
                   "showStatus 3 disconnected Die Verbindung zur Nimbara konnte nicht hergestellt "
                   "werden.\r\nBitte versuchen Sie es erneut.;" +
-                  connecting + "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;",
+                  connecting + kConnected,
               done());
     reg::set("SaveCredentials", 0); // not kept on this computer, yet kept while connecting
     EXPECT_TRUE(mountDrive(false) && reg::get("DAVPasswd") == "p" && !done().empty());
-    for (int on : {2, 1}) { // only 1 is on
-        reg::set("AutoMount", on);
-        autoMount();
-    }
+    for (int on : {2, 1}) // only 1 is on
+        reg::set("AutoMount", on), autoMount();
     EXPECT_EQ("|showStatus 3 disconnected Automatisches Verbinden fehlgeschlagen,\r\nSie haben "
               "keine Logindaten gespeichert.;",
               done());
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DriveLetter");
+    reg::remove({"DriveLetter"});
     unmountDrive(true); // not saved: the login goes, with a letter stored or not
     EXPECT_EQ("", reg::get("DAVPasswd"));
     // Saved, and refused at the service: the login is asked for, and the drive will not open.
-    reg::set("SaveCredentials", 1);
-    reg::set("DisableReKeyOnOpen", 0);
+    reg::set({{"SaveCredentials", 1}, {"DisableReKeyOnOpen", 0}});
     provider::use("http");
     provider::script(std::vector<provider::Answer>(1));
     autoMount();
@@ -220,14 +210,13 @@ TEST_F(Drive, UnmountAndAutoMount) {
 // balloons; still mapped, not connected, or under a web-folder method: nothing.
 TEST_F(Drive, ResumeMapsALostDriveAgain) {
     drives = {{'T', "http://h/s"}};
+    const std::string mounted = kUnmount + add("0") + kStart + kConnected;
     for (const auto& [method, connected, lost] :
          {std::tuple{5, true, false}, {5, false, true}, {1, true, true}, {5, true, true}}) {
         reg::set("ForceMethod", method);
         app.connected = connected;
         drives['T'] = lost ? "?http://h/s" : "http://h/s";
         remountAfterResume();
-        const std::string mounted =
-            kUnmount + add("0") + kStart + "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;";
         EXPECT_EQ(method == 5 && connected && lost ? mounted : "|", done()) << method << connected;
     }
     reg::set("DisableReKeyOnOpen", 0); // refused at the service: the login asked for, no opening
@@ -239,34 +228,28 @@ TEST_F(Drive, ResumeMapsALostDriveAgain) {
 // Only a volume counts, an arrival by each of its drives (A: to Z:, the share in any form under
 // the default name), a removal by its lowest.
 TEST_F(Drive, OnlyAVolumeArrivalCounts) {
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DAVShare");
+    reg::remove({"DAVShare"});
     drives = {{'A', "\\\\h@SSL\\Nimbara"}, {'Z', "\\\\h\\Nimbara"}};
-    DEV_BROADCAST_VOLUME volume = {sizeof volume, DBT_DEVTYP_PORT, 0, 1u << 25 | 1, 0};
-    for (DWORD type : {DBT_DEVTYP_PORT, DBT_DEVTYP_VOLUME}) {
-        volume.dbcv_devicetype = type;
-        handleVolumeBroadcast(true, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
-        EXPECT_EQ(type == DBT_DEVTYP_VOLUME, app.connected);
+    // Arriving or leaving, the device type, its drives; the letter stored after, and connected.
+    for (auto [arrival, type, mask, after] :
+         {std::tuple{true, DBT_DEVTYP_PORT, 1u << 25 | 1, "T:"},
+          {true, DBT_DEVTYP_VOLUME, 1u << 25 | 1, "Z: connected"},
+          {false, DBT_DEVTYP_VOLUME, 3u << 24, "Z: connected"}, // Y: and Z:
+          {false, DBT_DEVTYP_VOLUME, 1u << 25, "Z:"},           // Z: alone
+          {true, DBT_DEVTYP_VOLUME, 1u << 24, "Z:"}}) {         // Y: is no network drive
+        DEV_BROADCAST_VOLUME volume = {sizeof volume, DWORD(type), 0, mask, 0};
+        handleVolumeBroadcast(arrival, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
+        EXPECT_EQ(after, reg::get("DriveLetter") + (app.connected ? " connected" : "")) << mask;
     }
-    EXPECT_EQ("Z:", reg::get("DriveLetter"));
-    for (DWORD mask : {3u << 24, 1u << 25}) { // Y: and Z:, then Z: alone
-        volume.dbcv_unitmask = mask;
-        handleVolumeBroadcast(false, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
-        EXPECT_EQ(mask != 1u << 25, app.connected);
-    }
-    volume.dbcv_unitmask = 1u << 24; // Y: is no network drive
-    handleVolumeBroadcast(true, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
-    EXPECT_FALSE(app.connected);
     // With no letter stored, any letter is a new one; then the stored one is the drive back.
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DriveLetter");
+    reg::remove({"DriveLetter"});
     drives = {{'T', "\\\\h\\Nimbara"}};
-    volume.dbcv_unitmask = 1u << 19;
+    DEV_BROADCAST_VOLUME onT = {sizeof onT, DBT_DEVTYP_VOLUME, 0, 1u << 19, 0};
     for (int arrival = 0; arrival < 2; ++arrival)
-        handleVolumeBroadcast(true, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
-    const std::string changed =
-        "showStatus 1 connected Der Laufwerksbuchstabe Ihrer Nimbara\r\nwurde ge\xE4ndert.;";
-    EXPECT_EQ("|" + changed + changed +
+        handleVolumeBroadcast(true, reinterpret_cast<DEV_BROADCAST_HDR*>(&onT));
+    EXPECT_EQ("|" + kLetterChanged + kLetterChanged +
                   "showStatus 1 disconnected Die Verbindung zu Ihrer Nimbara wurde getrennt.;" +
-                  changed + "showStatus 1 connected Ihre Nimbara\r\nist verbunden.;",
+                  kLetterChanged + kConnected,
               done());
 }
 
@@ -275,12 +258,9 @@ TEST_F(Drive, OnlyAVolumeArrivalCounts) {
 TEST_F(Drive, ScanFollowsTheShareToItsLetter) {
     std::string share(250, 's'), name = "\\\\h\\" + share;
     reg::set("DAVShare", share);
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, "DriveLetter");
-    drives = {{'C', ""},
-              {'R', "?" + name},
-              {'S', "\\\\h@SSL\\" + share},
-              {'T', name},
-              {'U', "\\\\H\\" + share}};
+    reg::remove({"DriveLetter"});
+    drives = {{'C', ""}, {'R', "?" + name}, {'S', "\\\\h@SSL\\" + share}, {'T', name}};
+    drives['U'] = "\\\\H\\" + share; // the host in capitals
     EXPECT_TRUE(scanMappedDrives(false));
     EXPECT_EQ("|", done());
     reg::set("DriveLetter", "");
@@ -289,9 +269,7 @@ TEST_F(Drive, ScanFollowsTheShareToItsLetter) {
     drives['X'] = name; // the share twice: the last one found counts
     EXPECT_TRUE(scanMappedDrives(false));
     EXPECT_EQ("X:", reg::get("DriveLetter"));
-    const std::string changed =
-        "showStatus 1 connected Der Laufwerksbuchstabe Ihrer Nimbara\r\nwurde ge\xE4ndert.;";
-    EXPECT_EQ("|" + changed + changed, done());
+    EXPECT_EQ("|" + kLetterChanged + kLetterChanged, done());
 }
 
 static bool holds(const std::string& path, const char* address) {

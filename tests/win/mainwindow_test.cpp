@@ -146,21 +146,17 @@ BOOL WINAPI recordDllDirectory(LPCSTR path) {
     return dllDirectory = path ? path : "null", TRUE;
 }
 FARPROC WINAPI olderProcAddress(HMODULE module, LPCSTR name) {
-    std::string wanted = name;
-    auto call = wanted == "SetDllDirectoryA"
-                    ? reinterpret_cast<void (*)()>(recordDllDirectory)
-                    : reinterpret_cast<void (*)()>(failingDefaultDirectories);
-    return wanted.find("Dll") != std::string::npos ? reinterpret_cast<FARPROC>(call)
-                                                   : realGetProcAddress(module, name);
+    auto call = strcmp(name, "SetDllDirectoryA")
+                    ? reinterpret_cast<void (*)()>(failingDefaultDirectories)
+                    : reinterpret_cast<void (*)()>(recordDllDirectory);
+    return strstr(name, "Dll") ? reinterpret_cast<FARPROC>(call) : realGetProcAddress(module, name);
 }
 
 // Once limited, a DLL beside the program is not found by its name alone, though it is there.
 TEST(Startup, DllsOnlyFromTheSystemFolder) {
-    {
-        ImportRedirect older("kernel32.dll", "GetProcAddress", olderProcAddress,
-                             &realGetProcAddress);
+    // Limited on the older system: the redirect lasts for this statement only.
+    ImportRedirect("kernel32.dll", "GetProcAddress", olderProcAddress, &realGetProcAddress),
         limitDllSearch();
-    }
     EXPECT_EQ("", dllDirectory);
     char beside[MAX_PATH];
     *strrchr((GetModuleFileNameA(nullptr, beside, sizeof beside), beside), '\\') = '\0';

@@ -7,8 +7,7 @@
 using recording::record;
 
 INT_PTR runPropertiesDialog(int startPage) {
-    record("runPropertiesDialog " + std::to_string(startPage));
-    return 0;
+    return record("runPropertiesDialog " + std::to_string(startPage)), 0;
 }
 
 void bringPropertiesForward(int page) {

@@ -55,15 +55,13 @@ TEST_F(Service, RequestPathKeyAndLength) {
               provider::requests().at(1).path);
     // Not forced: the key of the method Wine gets (no basic authentication, so 4). A stored
     // password without a user name is not sent.
-    for (const char* name : {"ForceMethod", "DAVUser"})
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, reg::kProduct, name);
+    reg::remove({"ForceMethod", "DAVUser"});
     authenticateStored();
     EXPECT_EQ("/other?type=REST.3&username=&password=&ClientVersion=1.0.0&key=1",
               provider::requests().at(2).path);
 }
 
-// A registry that refuses the value named by refused, and the names and types it was asked to
-// write.
+// A registry refusing the value named by refused; the names and types it was asked to write.
 std::string refused, written;
 decltype(&RegSetValueExA) realSetValue;
 LSTATUS WINAPI refuseNamed(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
@@ -94,14 +92,11 @@ TEST_F(Service, CompleteAnswersStored) {
            "1dav-anna s3cr:et old|anna DAVShare1 DAVUser1 DAVPasswd1"},
           {"http", "REST.2", "Status: 200\r\nName: n\r\nPassword: p\r\n", "", "0kept kept pw old|"},
           {"http", "REST.1", "NO\r\n" + list, "", "0kept kept pw old|"}}) {
+        SetUp(); // the stored login again
         provider::use(kind);
-        reg::set({{"authApiVersion", version},
-                  {"DAVUser", "kept"},
-                  {"DAVPasswd", "kept pw"},
-                  {"DAVShare", "old"}});
+        reg::set({{"authApiVersion", version}, {"DAVShare", "old"}});
         provider::script({{body}});
-        written.clear();
-        refused = refuse;
+        written.clear(), refused = refuse;
         AuthOutcome outcome = authenticate("anna", "portal");
         EXPECT_EQ(stored, std::to_string(outcome.result == AuthResult::Succeeded) +
                               reg::get("DAVUser") + " " + reg::get("DAVPasswd") + " " +
@@ -182,9 +177,9 @@ TEST_F(Service, RekeyAndOffline) {
     rekey();
     EXPECT_EQ("00|-|-|-|-|-|-|-|0", quota());
     EXPECT_TRUE(provider::requests().empty());
-    EXPECT_EQ("showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;"
-              "showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;",
-              recording::calls);
+    const std::string offline =
+        "showStatus 1 disconnected Sie haben derzeit keine Verbindung zum Internet.;";
+    EXPECT_EQ(offline + offline, recording::calls);
     recording::reset(); // online again, and under a web-folder method too
     reg::set("ForceMethod", 1);
     rekey();
@@ -219,8 +214,7 @@ TEST_F(Service, HttpClientGetAndFormPost) {
     defaultPort.send("/x", Get, nullptr);
     // A form POST: fields joined as they are, with the form content type.
     ASSERT_TRUE(form.open(base.c_str(), nullptr, nullptr, "test"));
-    form.addFormField("a", "1", false);
-    form.addFormField("b", "x%20y", false);
+    form.addFormField("a", "1", false), form.addFormField("b", "x%20y", false);
     form.addCookie("session", "abc");
     ASSERT_TRUE(form.send("/form?q=1", FormPost, nullptr));
     EXPECT_EQ((std::vector<std::string>{"http://127.0.0.1/x", base + "form?q=1"}), cookieUrls);
@@ -270,9 +264,8 @@ TEST_F(Service, HttpClientThrowsNothingAndLeavesNothingOpen) {
 TEST_F(Service, Quota) {
     provider::script(
         {{"Status: 200\r\nQuota-Used-Bytes: 1073741824\r\nQuota-Total-Bytes: 10737418240\r\n"
-          "Quota-Available-Bytes: 9663676416\r\nQuota-Used-Pretty: 1 GB\r\n"
-          "Quota-Total-Pretty: 10 GB\r\nQuota-Available-Pretty: 9 GB\r\nPackage-Name: Nimbara "
-          "M\r\n"}});
+          "Quota-Available-Bytes: 9663676416\r\nQuota-Used-Pretty: 1 GB\r\nQuota-Total-Pretty: "
+          "10 GB\r\nQuota-Available-Pretty: 9 GB\r\nPackage-Name: Nimbara M\r\n"}});
     EXPECT_EQ("11|1073741824|10737418240|9663676416|1 GB|10 GB|9 GB|Nimbara M|9", quota());
     EXPECT_EQ("/a/filemanager.webdav.stat?type=REST.2&username=kept&password=kept%20pw"
               "&ClientVersion=1.0.0",

@@ -59,13 +59,9 @@ protected:
         ASSERT_NE(nullptr, realShellNotify);
         app.mainWindow = CreateWindowExA(0, "STATIC", "tray test", 0, 0, 0, 10, 10, nullptr,
                                          nullptr, app.instance, nullptr);
-        shellCalls.clear();
-        shellIcons.clear();
+        shellCalls.clear(), shellIcons.clear();
     }
-    void TearDown() override {
-        removeTrayIcon();
-        DestroyWindow(app.mainWindow);
-    }
+    void TearDown() override { removeTrayIcon(), DestroyWindow(app.mainWindow); }
 };
 
 // The two states' pictures, tooltips and balloons (a text beyond 255 characters cut, not dropped),
