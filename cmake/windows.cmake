@@ -107,6 +107,17 @@ nimbara_program(Nimbara)
 nimbara_program(Nimbara_next)
 target_compile_definitions(Nimbara_next PRIVATE NIMBARA_CLIENT_VERSION="1.0.1")
 
+# The per-user setup around this configuration's program (the 32-bit one is shipped; the 64-bit
+# one is tested the same way).
+find_program(NIMBARA_MAKENSIS makensis REQUIRED)
+set(NIMBARA_SETUP ${CMAKE_BINARY_DIR}/bin/Nimbara-Setup-1.0.0.exe)
+add_custom_command(OUTPUT ${NIMBARA_SETUP}
+  COMMAND ${NIMBARA_MAKENSIS} -V2 -DPROGRAM=$<TARGET_FILE:Nimbara> -DOUTFILE=${NIMBARA_SETUP}
+          ${CMAKE_SOURCE_DIR}/installer/nimbara.nsi
+  DEPENDS Nimbara ${CMAKE_SOURCE_DIR}/installer/nimbara.nsi
+  COMMENT "Building Nimbara-Setup-1.0.0.exe")
+add_custom_target(setup ALL DEPENDS ${NIMBARA_SETUP})
+
 # The Wine wrapper runs every Windows test program; CTest uses it as the emulator.
 set(NIMBARA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR bash ${CMAKE_SOURCE_DIR}/tests/support/wine-run.sh ${NIMBARA_WINEPREFIX})

@@ -6,7 +6,7 @@ set -eu -o pipefail
 packages=(cmake make g++ googletest libgtest-dev clang libclang-rt-14-dev clang-format python3
   iconv g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386 wine32-preloader:i386 wine64-preloader
-  xvfb x11-apps imagemagick procps util-linux openssl curl git rclone fuse3)
+  xvfb x11-apps imagemagick procps util-linux openssl curl git rclone fuse3 nsis)
 # Some kernels cannot run 32-bit Linux programs themselves; qemu's user mode does it for them.
 if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   packages+=(qemu-user-static)

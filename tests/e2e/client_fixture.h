@@ -34,6 +34,7 @@ protected:
     void SetUp() override {
         ASSERT_FALSE(control::clientPath().empty()) << "NIMBARA_EXE is not set";
         stopLeftovers();
+        RegDeleteTreeA(HKEY_CURRENT_USER, reg::kProduct); // each test from a fresh product key
     }
     void TearDown() override {
         stopLeftovers();

@@ -44,6 +44,13 @@ std::string forgedToMatch(std::string data, uint32_t target) {
     return data;
 }
 
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kUninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbara";
+constexpr const char* kNameSpaceKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\"
+    "NameSpace\\{5E1A7C20-3B9D-4F62-A8D1-7C04E9B2F318}";
+
 // The client's dialog of that title once it is there; with a control id, the properties dialog's
 // page it opened on, once that control is enabled.
 HWND waitForDialog(const char* title, int control = 0) {
@@ -56,25 +63,36 @@ HWND waitForDialog(const char* title, int control = 0) {
     return found;
 }
 
-// A skipped version opens the dialog no more; a forged file whose SHA-256 was announced is refused;
-// the next one, without a digest, is installed over a stale backup: the running program becomes
-// the backup, the new one starts with /replace, the old instance ends.
-TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
+// The silent setup installs the program, which connects from there. A skipped version opens the
+// dialog no more; a forged file whose SHA-256 was announced is refused; the next one, without a
+// digest, is installed over a stale backup: the running program becomes the backup, the new one
+// starts with /replace, the old instance ends. The silent uninstall leaves no file, Run value,
+// uninstall entry or Explorer entry, and keeps the settings.
+TEST_F(Client, InstallUpdateUninstall) {
     const std::string built = control::clientPath(),
-                      folder = getenv("TEMP") + std::string("\\update-e2e"),
-                      next = built.substr(0, built.size() - 4) + "_next.exe";
+                      folder = getenv("TEMP") + std::string("\\installed"),
+                      next = built.substr(0, built.size() - 4) + "_next.exe",
+                      netlog = getenv("TEMP") + std::string("\\install-netlog.txt");
     long size = 0;
     const std::string fields = "Location: http://" + provider::host("http") +
                                "/dl/Nimbara.exe\r\nChecksum: " + checksum(next, &size) +
                                "\r\nFilesize: " + std::to_string(size) + "\r\nVersion: ";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_EQ(0u, control::waitExit(run("/S /D=" + folder,
+                                        built.substr(0, built.size() - 4) + "-Setup-1.0.0.exe"),
+                                    kTimeout));
+    EXPECT_EQ(folder + "|" + folder + "\\Nimbara.exe /tray",
+              reg::get("InstallDir") + "|" + reg::get("Nimbara", kRunKey));
     std::ofstream(folder + "\\Nimbara.bak") << "stale";
-    ASSERT_TRUE(CopyFileA(built.c_str(), (folder + "\\Nimbara.exe").c_str(), FALSE));
     provider::use("http");
-    reg::set("InstallDir", folder);
-    reg::set("ForceMethod", 5);
-    provider::script({{fields + "1.0.1\r\n"}});
+    reg::set({{"ForceMethod", 5}});
+    reg::set({{"DAVUser", "u"}, {"DAVPassword", "p"}});
+    provider::script({{"Status: 200\r\nName: u\r\nPassword: p\r\nShare: s\r\n"}});
+    SetEnvironmentVariableA("NIMBARA_NETLOGFILE", netlog.c_str());
+    SetEnvironmentVariableA("NIMBARA_NETDEMO", getenv("NIMBARA_DEMO_DRIVE"));
     HANDLE old = startInstance("", folder + "\\Nimbara.exe");
+    ASSERT_TRUE(control::sendCommand(IDM_CONNECT));
+    EXPECT_NE(std::string::npos, readFile(netlog).find("add T: ")) << readFile(netlog);
+    provider::script({{fields + "1.0.1\r\n"}});
     HANDLE rekey = run("/rekey");
     HWND page = waitForDialog("Eigenschaften Ihrer Nimbara", IDC_UPDATE_SKIP);
     ASSERT_NE(nullptr, page); // the Update page, with its choices
@@ -117,6 +135,15 @@ TEST_F(Client, UpdateSkipsAVersionThenReplacesTheProgram) {
                 control::clientProcessId() != GetProcessId(old));
     EXPECT_EQ(checksum(next) + checksum(built),
               checksum(folder + "\\Nimbara.exe") + checksum(folder + "\\Nimbara.bak"));
+
+    reg::set("", "Nimbara", kNameSpaceKey);
+    run("/S", folder + "\\Uninstall.exe");
+    EXPECT_TRUE(
+        waitFor([&] { return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES; }));
+    EXPECT_TRUE(control::waitForNoClient(kTimeout));
+    EXPECT_EQ("-|-|-|1.0.1",
+              reg::get("Nimbara", kRunKey) + "|" + reg::get("DisplayName", kUninstallKey) + "|" +
+                  reg::get("", kNameSpaceKey) + "|" + reg::get("UpdateIgnoreVersion"));
 }
 
 } // namespace

@@ -35,7 +35,7 @@ protected:
     void logIn() {
         startInstance("/tray");
         ASSERT_TRUE(control::postTray(WM_LBUTTONDBLCLK) && control::waitForProperties(kTimeout));
-        ASSERT_TRUE(control::enterLogin("demo", "demo-password"));
+        ASSERT_TRUE(waitFor([] { return control::enterLogin("demo", "demo-password"); }));
     }
     bool mounted() const {
         return readFile("Z:\\proc\\mounts").find(mountPoint) != std::string::npos;

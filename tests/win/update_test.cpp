@@ -86,6 +86,10 @@ BOOL WINAPI counterTexts(HWND page, int id, const char* value) {
     return realSetText(page, id, value);
 }
 
+BOOL WINAPI refuseDuplicate(HANDLE, HANDLE, HANDLE, HANDLE*, DWORD, BOOL, DWORD) {
+    return FALSE;
+}
+
 std::string contentOf(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
@@ -348,7 +352,8 @@ TEST_F(Dialog, UpdateSteps) {
             }
             EXPECT_EQ("0 0/0000000010 Bytes;0 5/0000000010 Bytes;50 ;", counted);
             EXPECT_TRUE(shows(IDC_UPDATE_CHECK_FAILED) && !fileExists(download.c_str()) &&
-                        IsWindowEnabled(GetDlgItem(page, IDC_UPDATE_DOWNLOAD_LABEL)));
+                        IsWindowEnabled(GetDlgItem(page, IDC_UPDATE_DOWNLOAD_LABEL)) &&
+                        IsWindowEnabled(GetDlgItem(page, IDC_UPDATE_BAR)));
             EXPECT_EQ("8587D865|Dateiprüfung|95 1", text(page, IDC_UPDATE_CHECKSUM) + "|" +
                                                         text(page, IDC_UPDATE_STEP) + "|" + at());
             app.updateInfo.checksum = "8587D865";
@@ -369,7 +374,13 @@ TEST_F(Dialog, UpdateSteps) {
             SetEnvironmentVariableA("TEMP", nullptr);
             press(page, IDC_UPDATE_RUN);
             SetEnvironmentVariableA("TEMP", temp.c_str());
-            EXPECT_EQ(asked, provider::requests().size());
+            EXPECT_TRUE(asked == provider::requests().size() && !shows(IDC_UPDATE_DOWNLOAD_FAILED));
+            { // a download that cannot be read back fails the check, not the download
+                provider::script({{body}});
+                ImportRedirect unreadable("kernel32.dll", "DuplicateHandle", &refuseDuplicate);
+                press(page, IDC_UPDATE_RUN);
+            }
+            EXPECT_TRUE(shows(IDC_UPDATE_CHECK_FAILED) && !shows(IDC_UPDATE_DOWNLOAD_FAILED));
             {
                 provider::script({{body}});
                 refusedStep = 6;
