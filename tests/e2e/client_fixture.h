@@ -35,6 +35,8 @@ protected:
         ASSERT_FALSE(control::clientPath().empty()) << "NIMBARA_EXE is not set";
         stopLeftovers();
         RegDeleteTreeA(HKEY_CURRENT_USER, reg::kProduct); // each test from a fresh product key
+        for (const char* name : {"NIMBARA_WEBDAV", "NIMBARA_NETDEMO", "NIMBARA_NETLOGFILE"})
+            SetEnvironmentVariableA(name, nullptr); // the network provider's mode, for the client
     }
     void TearDown() override {
         stopLeftovers();
