@@ -476,7 +476,7 @@ echo "wall time in ms"
 row "" "median" "min" "max"
 update_client=$(update_figures client)
 update_plain=$(update_figures wininet)
-time_row "bench_update.exe (downloadUpdate + verifyUpdate)" "$update_client"
+time_row "bench_update.exe (downloadUpdate + checkUpdate)" "$update_client"
 time_row "bench_update.exe, minimal WinINet download" "$update_plain"
 row "ratio of medians" "$(ratio "$update_client" "$update_plain")" "" ""
 read -r _ crc_speed < <(grep '^crc32 ' "$output_dir/bench_update.txt")

@@ -1,5 +1,5 @@
 // bench_update: the update's download and check with the client's own downloadUpdate and
-// verifyUpdate against the local provider service, beside a minimal WinINet download of the same
+// checkUpdate against the local provider service, beside a minimal WinINet download of the same
 // file (the same 1024-byte chunks into a file in TEMP, no check), and the CRC-32 and SHA-256
 // throughputs. The service must answer every request with the update file, whose CRC-32 and
 // SHA-256 digest are given, and both are checked. One download of
