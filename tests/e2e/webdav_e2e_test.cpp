@@ -54,7 +54,7 @@ TEST_F(WebDav, ShareOnTheDrive) {
                       {login, false, "", 200,
                        R"([["demo", "demo-password"], ["demo-webdav", "demo-secret"]])"}});
     logIn();
-    EXPECT_TRUE(waitFor([] { return readFile("T:\\Willkommen.txt").size() > 0; }));
+    ASSERT_TRUE(waitFor([] { return readFile("T:\\Willkommen.txt").size() > 0; }));
     EXPECT_EQ(readFile(share + "Willkommen.txt"), readFile("T:\\Willkommen.txt"));
     std::ofstream("T:\\Hallo.txt", std::ios::binary) << "aus Windows\r\n";
     EXPECT_TRUE(waitFor([&] { return readFile(share + "Hallo.txt") == "aus Windows\r\n"; }));
@@ -64,7 +64,7 @@ TEST_F(WebDav, ShareOnTheDrive) {
     EXPECT_TRUE(mounted());
     ASSERT_TRUE(control::sendCommand(IDM_DISCONNECT));
     EXPECT_TRUE(waitFor([&] { return !mounted(); }));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("T:\\Willkommen.txt"));
+    EXPECT_EQ(static_cast<UINT>(DRIVE_NO_ROOT_DIR), GetDriveTypeA("T:\\")); // the letter gone
     DeleteFileA((share + "Hallo.txt").c_str());
     DeleteFileA((share + "Vom Server.txt").c_str());
 }
@@ -83,7 +83,7 @@ TEST_F(WebDav, RefusedPassword) {
     Sleep(1000);
     control::saveScreenshot("webdav-refused");
     EXPECT_FALSE(mounted());
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("T:\\Willkommen.txt"));
+    EXPECT_EQ(static_cast<UINT>(DRIVE_NO_ROOT_DIR), GetDriveTypeA("T:\\"));
 }
 
 } // namespace
