@@ -56,6 +56,8 @@ TEST_F(WebDav, ShareOnTheDrive) {
     logIn();
     ASSERT_TRUE(waitFor([] { return readFile("T:\\Willkommen.txt").size() > 0; }));
     EXPECT_EQ(readFile(share + "Willkommen.txt"), readFile("T:\\Willkommen.txt"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((share + "..\\..\\login").c_str()))
+        << "the WebDAV login left on the disk";
     std::ofstream("T:\\Hallo.txt", std::ios::binary) << "aus Windows\r\n";
     EXPECT_TRUE(waitFor([&] { return readFile(share + "Hallo.txt") == "aus Windows\r\n"; }));
     std::ofstream(share + "Vom Server.txt", std::ios::binary) << "vom Server";
