@@ -32,10 +32,10 @@ protected:
         return "Z:" + path;
     }
     // The login on the Login tab, as a user types it after a double click on the tray icon.
-    void logIn() {
+    void logIn(const char* password = "demo-password") {
         startInstance("/tray");
         ASSERT_TRUE(control::postTray(WM_LBUTTONDBLCLK) && control::waitForProperties(kTimeout));
-        ASSERT_TRUE(waitFor([] { return control::enterLogin("demo", "demo-password"); }));
+        ASSERT_TRUE(waitFor([&] { return control::enterLogin("demo", password); }));
     }
     bool mounted() const {
         return readFile("Z:\\proc\\mounts").find(mountPoint) != std::string::npos;
@@ -71,18 +71,27 @@ TEST_F(WebDav, ShareOnTheDrive) {
     DeleteFileA((share + "Vom Server.txt").c_str());
 }
 
-// A WebDAV password the server refuses: the mapping fails with the redirector's 86, and nothing
-// is mounted.
-TEST_F(WebDav, RefusedPassword) {
-    const std::string login =
-        "Status: 200\r\nName: demo-webdav\r\nPassword: wrong\r\nShare: demo\r\n";
-    provider::script(
-        {{"Status: 401\r\n"},
-         {login, false, "", 200, R"([["demo", "demo-password"], ["demo-webdav", "wrong"]])"}});
-    logIn();
+// A wrong portal password is refused by the service (the dialog stays open). Then a WebDAV
+// password the server refuses, and a share it does not have: the mapping fails with the
+// redirector's 86 and 67, and nothing is mounted.
+TEST_F(WebDav, RefusedLogins) {
+    const std::string logins =
+        R"([["demo", "demo-password"], ["demo-webdav", "wrong"], ["demo-webdav", "demo-secret"]])";
+    provider::script({{"Status: 401\r\n"},
+                      {"Status: 200\r\nName: demo-webdav\r\nPassword: wrong\r\nShare: demo\r\n",
+                       false, "", 200, logins}});
+    logIn("falsch");
+    Sleep(1500);
+    EXPECT_NE(nullptr, control::findProperties()) << "a wrong portal password was accepted";
+    ASSERT_TRUE(control::enterLogin("demo", "demo-password"));
     EXPECT_TRUE(waitFor([&] { return readFile(netlog).find("-> 86;") != std::string::npos; }))
         << readFile(netlog);
-    Sleep(1000);
+    provider::script(
+        {{"Status: 200\r\nName: demo-webdav\r\nPassword: demo-secret\r\nShare: nix\r\n", false, "",
+          200, logins}});
+    ASSERT_TRUE(control::sendCommand(IDM_CONNECT));
+    EXPECT_TRUE(waitFor([&] { return readFile(netlog).find("-> 67;") != std::string::npos; }))
+        << readFile(netlog);
     control::saveScreenshot("webdav-refused");
     EXPECT_FALSE(mounted());
     EXPECT_EQ(static_cast<UINT>(DRIVE_NO_ROOT_DIR), GetDriveTypeA("T:\\"));
