@@ -12,7 +12,6 @@
 #include "drive/frontend.h"
 #include "drive/webfolder.h"
 #include "res/resource.h"
-#include "service/frame.h"
 #include "service/update.h"
 #include "service/update_rules.h"
 #include "ui/properties/frame.h"
