@@ -6,6 +6,19 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 bash tools/install-deps.sh
 
+# However the run ends (Ctrl-C too), no provider service, WebDAV server, FUSE mount, Xvfb or
+# wineserver of the tests stays: what CTest's clean-up fixtures do, once more.
+cleanup() {
+  local preset
+  for preset in i686 x86_64; do
+    [ -d "$root/build/$preset" ] || continue
+    bash demo/provider-fixture.sh cleanup "$root/build/$preset" >/dev/null 2>&1 || true
+    bash demo/wine-fixture.sh cleanup "$root/build/$preset/wineprefix" >/dev/null 2>&1 || true
+  done
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
 jobs=$(nproc)
 for preset in native i686 x86_64; do
   echo "=== build $preset"
