@@ -60,16 +60,19 @@ static void standIn(const wchar_t* local, const char* folder) {
     CloseHandle(manager);
 }
 
-static std::string demoFolder() {
+// A Linux folder named by the variable; empty when it is not set or too long.
+static std::string folderNamedBy(const char* variable) {
     char folder[MAX_PATH] = "";
-    DWORD length = GetEnvironmentVariableA("NIMBARA_NETDEMO", folder, MAX_PATH);
+    DWORD length = GetEnvironmentVariableA(variable, folder, MAX_PATH);
     return length < MAX_PATH ? folder : "";
 }
 
+static std::string demoFolder() {
+    return folderNamedBy("NIMBARA_NETDEMO");
+}
+
 static std::string webdavState() {
-    char folder[MAX_PATH] = "";
-    DWORD length = GetEnvironmentVariableA("NIMBARA_WEBDAV", folder, MAX_PATH);
-    return length < MAX_PATH ? folder : "";
+    return folderNamedBy("NIMBARA_WEBDAV");
 }
 
 static bool record(const std::wstring& call) {
