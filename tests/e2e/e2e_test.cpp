@@ -12,9 +12,8 @@ namespace {
 
 using namespace e2e;
 
-// The switches with and without an instance, then /replace: a third start during the hand-over
-// finds the mutex and does not become an instance; the new one is complete, a later start
-// forwards to it.
+// The switches with and without an instance; /replace: a third start during the hand-over does
+// not become an instance, a later one forwards to the new one.
 TEST_F(Client, SwitchesAndTheReplaceHandOver) {
     runToEnd("/stop"); // with no instance: ends at once
     runToEnd("/force=3");
@@ -43,9 +42,8 @@ bool waitForWindowTitled(const char* part) {
     });
 }
 
-// The main job from a fresh registry: a double click on the tray icon finds no login, so the
-// dialog opens on Login; with the portal login the client maps the share through the demo
-// network provider (the letter stands in for a folder) and opens the drive in Explorer.
+// From a fresh registry a double click opens the dialog on Login; with the portal login the client
+// maps the share and opens the drive in Explorer.
 TEST_F(Client, ConnectAsksForTheLoginThenMapsAndOpens) {
     provider::use("https");
     const std::string login = "Status: 200\r\nName: dav-user\r\nPassword: dav-pw\r\nShare: s\r\n";

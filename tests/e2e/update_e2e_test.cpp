@@ -1,5 +1,4 @@
-// End-to-end: the self-update of a copy of Nimbara.exe in the folder InstallDir names; the local
-// provider service announces versions and serves Nimbara_next.exe (another version number).
+// End-to-end: the setup, the self-update from the local provider service, the uninstaller.
 #include "base/crc32.h"
 #include "base/sha256.h"
 #include "client_fixture.h"
@@ -23,8 +22,7 @@ std::string checksum(const std::string& path, long* size = nullptr) {
     return text;
 }
 
-// The data with four bytes appended that give it the CRC-32 target: the register is run back
-// from the end the target needs, each step through the table entry whose top byte it shows.
+// The data with four bytes appended that give it the CRC-32 target (the register run backwards).
 std::string forgedToMatch(std::string data, uint32_t target) {
     uint32_t table[256], end = ~target;
     for (uint32_t i = 0; i < 256; ++i) {
@@ -51,8 +49,7 @@ constexpr const char* kNameSpaceKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\"
     "NameSpace\\{5E1A7C20-3B9D-4F62-A8D1-7C04E9B2F318}";
 
-// The client's dialog of that title once it is there; with a control id, the properties dialog's
-// page it opened on, once that control is enabled.
+// The client's dialog of that title; with a control id, its page once that control is enabled.
 HWND waitForDialog(const char* title, int control = 0) {
     HWND found = nullptr;
     for (DWORD start = GetTickCount(); !found && GetTickCount() - start < kTimeout; Sleep(50)) {
@@ -64,10 +61,8 @@ HWND waitForDialog(const char* title, int control = 0) {
 }
 
 // The silent setup installs the program, which connects from there. A skipped version opens the
-// dialog no more; a forged file whose SHA-256 was announced is refused; the next one, without a
-// digest, is installed over a stale backup: the running program becomes the backup, the new one
-// starts with /replace, the old instance ends. The silent uninstall leaves no file, Run value,
-// uninstall entry or Explorer entry, and keeps the settings.
+// dialog no more; a forged file is refused by its SHA-256; the next one is installed over a stale
+// backup and started. The silent uninstall leaves nothing but the settings.
 TEST_F(Client, InstallUpdateUninstall) {
     const std::string built = control::clientPath(),
                       folder = getenv("TEMP") + std::string("\\installed"),

@@ -1,5 +1,5 @@
-// The web-service frame: URL encoding, the request path and its limits, splitting the answer
-// into lines and fields, both forms of the authentication answer and the quota bar.
+// The web-service frame: encoding, the request path, lines and fields of the answers, the quota
+// bar.
 #include "lines_of.h"
 
 #include <gtest/gtest.h>
@@ -43,11 +43,8 @@ TEST(RequestPath, EncodedLoginAndLengthLimits) {
     EXPECT_EQ("", baseUrl(e));
 }
 
-// However the answer is chunked, the lines are the same: runs of LF are one separator, a line
-// of the longest length is kept, a longer one dropped whole, an unfinished one never handed out.
-// A line shorter than two characters ends the work on its chunk: the lines after it in the same
-// chunk are never seen, down to the end of a line the chunk ends in ("Passw|ord"), however many
-// chunks that line takes. The next chunk is read as usual.
+// However the answer is chunked, the lines are the same; a longer than the longest is dropped. A
+// line under two characters ends the work on its chunk, to the end of the line the chunk ends in.
 TEST(LineSplitter, ChunkBordersAndShortLines) {
     const std::string longest = "Password: " + std::string(4085, 'p') + "\r";
     const std::string answer =
@@ -127,8 +124,7 @@ TEST(LineListAnswer, OkThenThreeValues) {
         EXPECT_FALSE(lineListComplete(lineList(incomplete))) << incomplete;
 }
 
-// Used bytes, total bytes, bar position. Counts beyond 32 bits are estimated from their leading
-// digits; figures that are not numbers, or no or a zero total, leave the bar empty.
+// Used bytes, total bytes, bar position; no numbers, or no or a zero total: an empty bar.
 TEST(QuotaBar, PositionAtItsBoundaries) {
     const char* cases[][3] = {
         {"50", "100", "50"},    {"5", "3", "100"},   {"5368709120", "10737418240", "49"},

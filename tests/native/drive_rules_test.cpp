@@ -20,9 +20,7 @@ TEST(DriveRules, LowestDriveOfAMask) {
     EXPECT_EQ('Z' + 1, firstDriveLetter(1u << 27)); // none of the 26
 }
 
-// The shell link as the shell reads it: a 76-byte header (HasLinkTargetIDList, normal window), an
-// ID list of My Computer, the web-folders namespace and the folder item carrying the name and the
-// address in 16-bit units, then an empty extra-data section. Lengths count up to the 16-bit limit.
+// The shell link as the shell reads it; lengths count up to the 16-bit limit.
 TEST(DriveRules, WebFolderLinkFile) {
     // The header; the ID list's size, My Computer, the web folders; the folder's size, mark, 16
     // zeros and 0x10; its name and address, counted; the list's end, the terminal block.

@@ -1,5 +1,4 @@
-// Edition classification from version facts: the base code of each version, its refinements
-// and the registry fallback for systems without the extended version query.
+// Edition classification from version facts, with the registry fallback.
 #include "base/edition.h"
 
 #include <gtest/gtest.h>
@@ -27,9 +26,7 @@ TEST(Edition, QueryPlatformAndTheWindows95Family) {
             << "4." << c[0] << " " << char(c[1]);
 }
 
-// NT by the extended query: major, minor, product type (1 workstation, 2 domain controller, 3
-// server), suite (0x2 enterprise, 0x10 terminal, 0x80 datacenter, 0x200 personal, 0x400 blade),
-// architecture (6 IA64, 7 Alpha64, 9 AMD64), code. Workstations on AMD64 are not refined.
+// NT by the extended query: major, minor, product type, suite, architecture, code.
 TEST(Edition, ExtendedQuery) {
     const uint16_t cases[][6] = {
         {3, 51, 0, 0, 0, 1006},    {5, 0, 0, 0, 0, 1011},     {5, 1, 0, 0, 0, 1016},

@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-// The example of an administrator on Windows XP Professional under method 5; the other rows
-// change some facts and give the texts that change with them.
+// An administrator on XP Professional under method 5; other rows give the texts that change.
 TEST(InfoText, ExampleAndTheLinesThatVary) {
     const std::string example =
         "Qelto Nimbara - Laufzeitinformationen\r\nClient Version: 1.0.0\r\n\r\nVERBINDUNGSTYP\r\n"

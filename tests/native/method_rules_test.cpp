@@ -1,5 +1,4 @@
-// Connection-method rules: the choice by version and redirector settings, the Basic test, the
-// encryption preference, the credential kind and the information texts.
+// Connection-method rules: the choice, the Basic test, encryption, credential kind and texts.
 #include "core/method_rules.h"
 
 #include <gtest/gtest.h>
@@ -29,9 +28,7 @@ TEST(MethodRules, SslPreferenceAndBasicAuth) {
     }
 }
 
-// Major, minor, encryption preferred, the three settings, the method. NT 4, 95/98/Me and 2000
-// take web folders by the preference; other 5.x Basic without the level, never the preference;
-// before NT 4 method 3; 6 and later Basic with the level, and the preference.
+// Major, minor, encryption preferred, the three settings, the method.
 TEST(MethodRules, SelectionByVersion) {
     const int64_t cases[][7] = {
         {4, 0, 1, -1, -1, -1, 2}, {4, 90, 0, 1, -1, -1, 1}, {5, 0, 1, 1, -1, -1, 2},
@@ -45,8 +42,7 @@ TEST(MethodRules, SelectionByVersion) {
             << "row " << &c - cases;
 }
 
-// The text of each method follows from its provider, its authentication and whether the data
-// travels encrypted; so does the credential kind.
+// Each method's text and credential kind follow from its provider, authentication and encryption.
 TEST(MethodRules, CredentialKindAndInformationText) {
     for (ConnectionMethod m = 1; m <= 6; ++m) {
         const bool webFolders = m <= 2, sessionKey = m == 3 || m == 4;

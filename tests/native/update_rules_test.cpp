@@ -1,5 +1,4 @@
-// The portable rules of the self-update: CRC-32 and its text, the request path, the expected
-// size, the bar and the addresses that may be used.
+// The portable rules of the self-update: the digests, path, size, bar and addresses.
 #include "base/crc32.h"
 #include "base/sha256.h"
 #include "service/update_rules.h"
@@ -29,9 +28,8 @@ TEST(UpdateRules, Crc32) {
     fclose(file), fclose(folder);
 }
 
-// The standard vectors, a million "a" in chunks across the block border, and prefixes of every
-// byte value around the padding's borders as sha256sum reads them; a digest compares in either
-// case, and only a whole one.
+// Standard vectors, chunks across the block border, padding borders as sha256sum reads them; a
+// digest compares in either case, and only a whole one.
 TEST(UpdateRules, Sha256) {
     auto digest = [](const std::string& bytes, size_t chunk) {
         Sha256 sha;

@@ -13,8 +13,8 @@ static std::string split(const std::string& url, bool fits = true) {
            std::to_string(p.port) + " " + p.path;
 }
 
-// Only "https" means port 443; a text that ends where the host would start has no host. Each part
-// holds up to kUrlPartSize - 1 characters; one more and the URL does not fit.
+// Only "https" means port 443. Each part holds up to kUrlPartSize - 1 characters; one more does not
+// fit.
 TEST(SplitUrl, EveryShapeAndPartsUpToTheirBufferSize) {
     const char* cases[][2] = {
         {"https://H", "https :@H:443 /"},         {"H:81/x", "http :@H:81 /x"},

@@ -1,5 +1,4 @@
-// Scripting the local provider service and reading its request log from a Windows test. A
-// script is written beside script.json and moved over it, so the service never reads half one.
+// Scripting the local provider service and reading its request log; a script is moved into place.
 #include "provider_client.h"
 #include "registry_access.h"
 

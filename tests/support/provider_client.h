@@ -1,5 +1,4 @@
-// The Windows tests' side of the local provider service (provider.py): its ports, its script of
-// answers and the requests it received, all in its state directory on drive Z:.
+// The Windows tests' side of the local provider service: ports, scripted answers, requests.
 #pragma once
 
 #include <string>
@@ -28,8 +27,7 @@ inline std::string host(const char* kind) {
 }
 
 void script(const std::vector<Answer>& answers); // the service starts again at the first one
-// Forgets the script (every request gets a 404) and the requests, and points the client's
-// authentication and quota calls at the service's port of that kind.
+// Forgets script and requests; points the client's service calls at the port of that kind.
 void use(const char* kind);
 std::vector<Request> requests(); // received since then, in order
 

@@ -1,5 +1,4 @@
-// The tests' own way into the registry, beside the client's: values written, read and deleted with
-// the plain API, under the product's key unless another is named.
+// The tests' own way into the registry, with the plain API, under the product's key by default.
 #pragma once
 
 #include <windows.h>

@@ -35,8 +35,7 @@ inline void click(HWND page, int id) {
 inline bool enabled(HWND window, int id) {
     return IsWindowEnabled(GetDlgItem(window, id));
 }
-// Opens the dialog on startPage, runs the steps one per tick, returns its result. Given a name, it
-// pictures and closes the dialog after two idle ticks (Wine draws only for an idle loop).
+// Opens the dialog, runs a step per tick; given a name, pictures it after two idle ticks.
 inline INT_PTR run(int startPage, decltype(steps) script, const char* name = nullptr) {
     steps = std::move(script);
     auto picture = [name](HWND frame) {

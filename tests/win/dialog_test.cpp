@@ -37,9 +37,8 @@ LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Without a chosen tab it opens on Login, whose two links subclass it once and are blue (a plain
-// static is not); the help link and F1 minimise the dialog and open the help page; a second
-// request brings it back on General. Closing frees the underline fonts and every link property.
+// It opens on Login, whose links subclass it once and are blue; the help link and F1 minimise it
+// and open the help page; a second request brings it back. Closing frees fonts and link properties.
 TEST_F(Dialog, OpensOnLoginWithItsLinks) {
     std::vector<HGDIOBJ> fonts;
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterMessage, nullptr, GetCurrentThreadId());
@@ -48,8 +47,7 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
             HWND page = shownPage(frame); // Login: the links below are its own
             EXPECT_EQ(GetDlgItem(page, IDC_LOGIN_NAME), GetFocus());
             EXPECT_FALSE(shown(GetDlgItem(page, IDC_LOGIN_STORED_NOTE))); // DAVUser empty
-            // Above the tab control, its own size, a pixel left and two up of the tab control's
-            // place in the frame's window coordinates.
+            // A pixel left and two up of the tab control's place in the frame's window coordinates.
             RECT tabs, outer, at;
             POINT origin = {0, 0};
             GetWindowRect(GetDlgItem(frame, IDC_PROPERTIES_TABS), &tabs);
@@ -122,10 +120,9 @@ TEST_F(Dialog, OpensOnLoginWithItsLinks) {
               recording::calls);
 }
 
-// A mount waiting for the login runs on OK, changed or not, and opens the drive only when it
-// succeeded; one refused again keeps its own retry. A page never opened or only looked at is never
-// applied. Apply stores and disables itself, Abbrechen keeps that; the change stays pending, so OK
-// applies again.
+// A mount waiting for the login runs on OK and opens the drive only when it succeeded; a page
+// never opened is never applied. Apply stores and disables itself, Abbrechen keeps that; OK applies
+// again.
 TEST_F(Dialog, OkApplyAndAbbrechen) {
     reg::set("SaveCredentials", 1); // stored: a Login page never opened would write its 0
     // The retry the login request sets, the button, whether the mount succeeds, what was done.
@@ -175,9 +172,8 @@ TEST_F(Dialog, OkApplyAndAbbrechen) {
     EXPECT_EQ("0", reg::get("SaveCredentials"));
 }
 
-// Types a login, scripts the answer, presses the button (OK from another tab); whether the dialog
-// closed or stays elsewhere than on Login, the status area (stored note and mark, error and
-// mark), then the fields.
+// Types a login and presses the button (OK from another tab): closed or away from Login, the
+// status area (stored note and mark, error and mark), then the fields.
 std::string login(HWND frame, const char* password, const char* answer, int button = IDC_APPLY) {
     provider::script({{answer}});
     HWND page = shownPage(frame);
@@ -192,9 +188,8 @@ std::string login(HWND frame, const char* password, const char* answer, int butt
     return state + text(page, IDC_LOGIN_NAME) + text(page, IDC_LOGIN_PASSWORD);
 }
 
-// Not reached and refused are failures that keep the fields for a correction, and OK keeps the
-// dialog open on Login for it; a login that succeeds on OK empties them and mounts a connected
-// drive again.
+// Not reached and refused keep the fields for a correction, and OK keeps the dialog open on Login;
+// a login that succeeds on OK empties them and mounts a connected drive again.
 TEST_F(Dialog, LoginOnThePage) {
     provider::use("http");
     reg::set({{"authApiHost", "127.0.0.1:1"}, {"DAVUser", "kept"}});
@@ -265,8 +260,7 @@ HINTERNET WINAPI openWatched(LPCSTR agent, DWORD type, LPCSTR proxy, LPCSTR bypa
     return realInternetOpen(agent, type, proxy, bypass, flags);
 }
 
-// Not connected, and a service that cannot be reached; a refresh with both (the button off
-// meanwhile); the squares' brushes.
+// Not connected and not reached; a refresh with both (the button off meanwhile); the brushes.
 HGDIOBJ greenBrush;
 TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
     reg::set({{"statApiProto", "http"}, {"statApiHost", "127.0.0.1:1"}});
@@ -276,7 +270,6 @@ TEST_F(Dialog, GeneralPageShowsTheDriveAndItsQuota) {
             EXPECT_EQ("not connected|Nichtverbundenes Netzlaufwerk|~|unbekannt|~|unbekannt|~|"
                       "unbekannt|Laufwerk T:||0/100",
                       general(page));
-            // The letter shown as stored.
             reg::set({{"statApiHost", provider::host("http")}, {"DriveLetter", "X:\\"}});
             provider::script(
                 {{"Status: 200\r\nQuota-Used-Bytes: 5\r\nQuota-Total-Bytes: 10\r\n"
@@ -343,11 +336,9 @@ BOOL WINAPI windowsXp(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 5, version->dwMinorVersion = 1;
 }
 
-// MyComputerIcon is on only at 1. Z: is offered though in use, with the 22 free letters (R: a
-// network drive is not, C: and S: of unknown type are); the stored boxes shown; focus is no change;
-// Apply writes every box and reconnects under the new letter. Then the Explorer entries go as whole
-// keys, the start box keeps AutoMount's mark, no selection stores no letter, on XP SSL is not
-// stored. The web-folder methods have no letter and no connecting at start.
+// Z: is offered though in use, with the free letters (not R:, a network drive); Apply writes every
+// box and reconnects under the new letter; the Explorer entries go as whole keys; no selection
+// stores no letter; on XP SSL is not stored. The web-folder methods have no letter.
 TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     reg::set("DriveLetter", "Z:");
     reg::set({{"AutoMount", 1}, {"MyComputerIcon", 2}, {"DesktopIcon", 1}, {"SSL", 1}});
@@ -425,8 +416,8 @@ TEST_F(Dialog, SettingsPageAppliesItsChoices) {
     reg::remove({"ForceMethod"});
 }
 
-// SSL and SaveCredentials count as on when absent, yet their boxes show unchecked: pages only
-// looked at leave them absent; a box clicked on and off again stores the 0 it shows.
+// SSL and SaveCredentials absent count as on, shown unchecked: pages only looked at leave them
+// absent; a box clicked on and off again stores the 0 it shows.
 TEST_F(Dialog, AbsentOnSettingsStayUnlessChanged) {
     reg::remove({"SSL", "SaveCredentials", "ForceMethod"});
     for (int clicks : {0, 2}) {
@@ -489,8 +480,7 @@ HCURSOR WINAPI loadCursor(HINSTANCE module, LPCSTR name) {
     return noHand && name == IDC_HAND ? nullptr : realLoadCursor(module, name);
 }
 
-// A link on a window of its own, at (300, 300) on the screen: made once, its font or else the
-// system font underlined while the mouse is over it (captured, in client coordinates), the hand
+// A link made once: its font or the system font underlined while the mouse is over it, the hand
 // cursor or else the arrow, blue on the parent's own brush; all given back when it goes.
 TEST(Hyperlink, FollowsTheMouseWithItsOwnFont) {
     ImportRedirect sends("user32.dll", "SendMessageA", sendRecorded, &realSend);

@@ -43,8 +43,7 @@ DWORD connectionName(const char* localName, char* remoteName, DWORD* size) {
     return name.size() < *size ? (strcpy(remoteName, name.c_str()), status) : ERROR_MORE_DATA;
 }
 
-// The forced cancel of a letter follows its first cancel after a pause exactly when that one found
-// a mapping, with nothing else between them.
+// The forced cancel follows the first after a pause exactly when that one found a mapping.
 static decltype(&WNetCancelConnection2A) realCancel;
 static std::string firstCancel; // "T: found" or "T: none"
 static size_t callsAtFirst = 0;
@@ -140,8 +139,7 @@ TEST_F(Drive, OpenMountsFirstUnlessConnected) {
               done());
 }
 
-// A name or password longer than 255 characters is not mapped cut short; an absent share is the
-// default one; the web-folder methods map nothing, after the notice.
+// A name or password over 255 characters is not mapped cut short; no share is the default one.
 TEST_F(Drive, MountsOnlyWhatFits) {
     const std::string password(255, 'p');
     const std::vector<std::tuple<const char*, std::string, std::string>> cases = {
@@ -206,8 +204,7 @@ TEST_F(Drive, UnmountAndAutoMount) {
     EXPECT_NE(std::string::npos, done().find("requestLogin false;"));
 }
 
-// After sleep a connected drive no longer mapped (or only remembered) is mapped again, with its
-// balloons; still mapped, not connected, or under a web-folder method: nothing.
+// After sleep a connected drive no longer mapped is mapped again; otherwise nothing.
 TEST_F(Drive, ResumeMapsALostDriveAgain) {
     drives = {{'T', "http://h/s"}};
     const std::string mounted = kUnmount + add("0") + kStart + kConnected;
@@ -225,8 +222,7 @@ TEST_F(Drive, ResumeMapsALostDriveAgain) {
     EXPECT_NE(std::string::npos, done().find("requestLogin false;"));
 }
 
-// Only a volume counts, an arrival by each of its drives (A: to Z:, the share in any form under
-// the default name), a removal by its lowest.
+// Only a volume counts, an arrival by each of its drives, a removal by its lowest.
 TEST_F(Drive, OnlyAVolumeArrivalCounts) {
     reg::remove({"DAVShare"});
     drives = {{'A', "\\\\h@SSL\\Nimbara"}, {'Z', "\\\\h\\Nimbara"}};
@@ -253,8 +249,7 @@ TEST_F(Drive, OnlyAVolumeArrivalCounts) {
               done());
 }
 
-// The scan finds the share's exact connection name (254 characters at most) among readable
-// drives. A letter other than the stored one is taken and announced; no letter stored means T:.
+// The scan finds the share's exact name; another letter is taken and announced; none stored: T:.
 TEST_F(Drive, ScanFollowsTheShareToItsLetter) {
     std::string share(250, 's'), name = "\\\\h\\" + share;
     reg::set("DAVShare", share);
@@ -284,9 +279,8 @@ static BOOL WINAPI nt4(OSVERSIONINFOA* version) {
     return version->dwMajorVersion = 4;
 }
 
-// SSL absent: http, bytes above 0x7F widened as they are. NT 4: the folder "NetHood" names, if
-// it has 3 characters at least. Opening refreshes the login (DisableReKeyOnOpen 1: only rewrites
-// it) and, under the first web-folder method only, rebuilds the place with the share answered.
+// SSL absent: http, bytes above 0x7F widened as they are; NT 4: the "NetHood" folder. Opening
+// refreshes the login and, under method 1 only, rebuilds the place with the share answered.
 TEST_F(Drive, WebFolderPlace) {
     const std::string place = "\\Nimbara.{0AFACED1-E828-11D1-9187-B532F1E9575D}\\Target.lnk";
     char folder[MAX_PATH];

@@ -53,8 +53,21 @@ protected:
     HWND window = nullptr;
 };
 
-// Chooses the first item of the tray menu once it shows, and records that it showed, over the
-// window it belongs to or not, with how many items, below and right of the cursor or not.
+// Each item's text and id; the default one marked "*".
+std::string menuItems(HMENU popup) {
+    std::string all;
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        char text[64] = "";
+        GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
+        all += std::string(GetMenuDefaultItem(popup, TRUE, 0) == UINT(i) ? "*" : "") + text + "=" +
+               std::to_string(GetMenuItemID(popup, i)) + "|";
+    }
+    return all;
+}
+
+// Chooses the first item of the tray menu once it shows; records whether it is over its window,
+// its items, whether it is below and right of the cursor.
+std::string menusShown;
 void CALLBACK chooseFirstItem(HWND, UINT, UINT_PTR, DWORD) {
     HWND popup = FindWindowA("#32768", nullptr);
     if (popup == nullptr || !IsWindowVisible(popup))
@@ -62,10 +75,9 @@ void CALLBACK chooseFirstItem(HWND, UINT, UINT_PTR, DWORD) {
     RECT at;
     POINT cursor;
     GetWindowRect(popup, &at), GetCursorPos(&cursor);
-    recording::record(
-        "menu " + std::to_string(GetForegroundWindow() == app.mainWindow) + " " +
-        std::to_string(GetMenuItemCount(HMENU(SendMessageA(popup, MN_GETHMENU, 0, 0)))) + " " +
-        std::to_string(at.left == cursor.x && at.top == cursor.y));
+    menusShown += menuItems(HMENU(SendMessageA(popup, MN_GETHMENU, 0, 0))) + "\n";
+    recording::record("menu " + std::to_string(GetForegroundWindow() == app.mainWindow) + " " +
+                      std::to_string(at.left == cursor.x && at.top == cursor.y));
     for (WPARAM key : {VK_DOWN, VK_RETURN})
         PostMessageA(popup, WM_KEYDOWN, key, 0);
 }
@@ -83,9 +95,9 @@ BOOL WINAPI recordDestroyMenu(HMENU menu) {
     return realDestroyMenu(menu);
 }
 
-// Commands (a notification code goes to the default procedure), tray clicks (the menu opens on
-// the press, over the window, without connecting under Windows 2000's web folders), volume
-// and power broadcasts, the properties requests; web folders neither connect nor unmount.
+// Commands, tray clicks (the menu opens on the press, its texts Windows-1252 bytes; web folders
+// have no connect and disconnect), volume and power broadcasts, the properties requests; web
+// folders neither connect nor unmount.
 TEST_F(MainWindow, MessagesFollowTheMethod) {
     DEV_BROADCAST_HDR volume = {sizeof volume, DBT_DEVTYP_VOLUME, 0};
     const LPARAM header = reinterpret_cast<LPARAM>(&volume);
@@ -108,8 +120,9 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
         {5, false, WM_USER + 101, 2, WM_LBUTTONDBLCLK, ""}, // another icon
         {5, false, WM_USER + 101, 1, WM_LBUTTONDOWN, ""},
         {5, false, WM_USER + 101, 1, WM_RBUTTONUP, ""},
-        {5, false, WM_USER + 101, 1, WM_RBUTTONDOWN, "menu 1 7 1;menu freed;post 273;"},
-        {0, false, WM_USER + 101, 1, WM_RBUTTONDOWN, "menu 1 5 1;menu freed;post 273;"},
+        {5, false, WM_USER + 101, 1, WM_RBUTTONDOWN, "menu 1 1;menu freed;post 273;"},
+        {0, false, WM_USER + 101, 1, WM_RBUTTONDOWN, "menu 1 1;menu freed;post 273;"},
+        {1, false, WM_USER + 101, 1, WM_RBUTTONDOWN, "menu 1 1;menu freed;post 273;"},
         {5, false, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, header, "handleVolumeBroadcast arrival;"},
         {5, false, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, header,
          "handleVolumeBroadcast removal;"},
@@ -129,6 +142,10 @@ TEST_F(MainWindow, MessagesFollowTheMethod) {
         EXPECT_EQ(done, send(message, wParam, lParam, connected)) << message << " " << wParam;
     }
     KillTimer(nullptr, timer);
+    const std::string open = "*&\326ffnen=4009|",
+                      rest = "=0|&Beenden=4006|=0|Ein&stellungen=4010|\n";
+    EXPECT_EQ(open + "&Verbinden=4004|&Trennen=4007|" + rest + open + rest + open + rest,
+              menusShown);
     // An open dialog is brought forward on General, whichever request came; a resume waits for it.
     app.propertiesOpen = true;
     EXPECT_EQ("bringPropertiesForward 0;", send(WM_USER + 100, 0, 0, false));
@@ -176,32 +193,6 @@ TEST_F(MainWindow, MessageLoopEndsWithTheQuitCode) {
     ASSERT_TRUE(failing);
     EXPECT_FALSE(registerMainWindowClass(app.instance)); // taken already
     EXPECT_EQ(0, runMessageLoop());
-}
-
-// Each item's text and id; the default one marked "*".
-std::string menuItems(HMENU popup) {
-    std::string all;
-    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
-        char text[64] = "";
-        GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
-        all += std::string(GetMenuDefaultItem(popup, TRUE, 0) == UINT(i) ? "*" : "") + text + "=" +
-               std::to_string(GetMenuItemID(popup, i)) + "|";
-    }
-    return all;
-}
-
-// The tray menu's texts come out of the resources as Windows-1252 bytes: "Ö" is 0xD6. The
-// web-folder methods have no connect and disconnect.
-TEST_F(MainWindow, TrayMenu) {
-    for (ConnectionMethod method : {5, 1, 2}) {
-        HMENU popup = nullptr, menu = loadTrayMenu(method, &popup);
-        EXPECT_EQ(std::string("*&\xD6") + "ffnen=4009|" +
-                      (method == 5 ? "&Verbinden=4004|&Trennen=4007|" : "") +
-                      "=0|&Beenden=4006|=0|Ein&stellungen=4010|",
-                  menuItems(popup))
-            << method;
-        DestroyMenu(menu);
-    }
 }
 
 // At start-up a drive found with the share is announced and taken as connected; the exit code is

@@ -1,5 +1,4 @@
-// The OS probe and the method selection under the Windows versions Wine reports, each in a child
-// program under Wine's per-program version setting (a process's version is fixed at its start).
+// The OS probe and the method under each Windows version Wine reports, in a child program each.
 #include "registry_access.h"
 
 #include <gtest/gtest.h>
@@ -21,10 +20,8 @@ void setDword(HKEY root, const char* subKey, const char* name, long v) {
                  : reg::set(name, DWORD(v), subKey, root);
 }
 
-// Wine version; ForceMethod, SSL, UseBasicAuth, BasicAuthLevel, DisableBasicOverClearChannel; what
-// the child sees: version, edition, 64-bit (Wine's AMD64: no workstation refined), method, remote
-// name. Wine 8's "win7" is a 6.1 server; XP allows Basic without the level check unless it is
-// blocked over plain HTTP.
+// Wine version, the five settings; what the child sees: version, edition, 64-bit, method, remote
+// name. Wine 8's "win7" is a 6.1 server.
 const struct {
     const char* version;
     long forceMethod, ssl, useBasicAuth, basicAuthLevel, disableOverClear;

@@ -1,5 +1,4 @@
-// Recording stand-ins of the effects and of the entry points the window, the dialog and the drive
-// call (recording*.cpp): each call is appended to one text the tests read, "call;" for each.
+// Recording stand-ins (recording*.cpp): each call is appended to one text, "call;" for each.
 #pragma once
 
 #include <functional>

@@ -8,8 +8,7 @@
 
 namespace {
 
-// A value of the wrong type reads as absent; a DWORD shorter than four bytes is zero-filled; a
-// string another program stored without its terminating NUL is read up to its end.
+// The wrong type reads as absent; a short DWORD is zero-filled; a string without NUL is read whole.
 TEST(Registry, ReadsByType) {
     reg::set("DriveLetter", 7);
     reg::set("SaveCredentials", "0");
@@ -30,8 +29,7 @@ TEST(Registry, ReadsByType) {
     EXPECT_EQ(0x1234u, small);
 }
 
-// The default command; an existing one is kept, even when the install directory changed since.
-// 255 characters fit the command buffer with its terminator; 256 would be cut: refused.
+// The default command; an existing one is kept; 255 characters fit, 256 are refused.
 TEST(Registry, Autostart) {
     const char* run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     const std::string byDefault = "1:%PROGRAMFILES%\\Qelto\\Nimbara\\Nimbara.exe /tray";

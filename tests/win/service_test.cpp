@@ -71,10 +71,9 @@ LSTATUS WINAPI refuseNamed(HKEY key, LPCSTR name, DWORD reserved, DWORD type, co
                            : realSetValue(key, name, reserved, type, data, size);
 }
 
-// Over HTTP and HTTPS; as a line list (REST.1 only); with a line across the border of the
-// 1024-byte reads. Strings, not expandable ones. The password is stored only after the user name,
-// so not when that was refused; a refused share keeps the login. An incomplete answer stores
-// nothing. Written back, the stored login is cut at the line end, unless it has no user name.
+// HTTP, HTTPS, a line list (REST.1), a line across two reads. The password is stored only after
+// the user name; a refused share keeps the login; an incomplete answer stores nothing. Written
+// back, the stored login is cut at the line end, unless it has no user name.
 TEST_F(Service, CompleteAnswersStored) {
     ImportRedirect registry("advapi32.dll", "RegSetValueExA", refuseNamed, &realSetValue);
     ASSERT_TRUE(registry);
@@ -114,8 +113,7 @@ TEST_F(Service, CompleteAnswersStored) {
     }
 }
 
-// A plain "http://" page to send the user to (credentials beside it stored, the login failed), and
-// a newer version to offer, neither the running one nor the one the user chose to skip.
+// A page to send the user to, and a version to offer: not the running one nor a skipped one.
 TEST_F(Service, RedirectAndUpdateOffer) {
     reg::set("UpdateIgnoreVersion", "2.0.0");
     auto outcome = [](const std::string& body) {

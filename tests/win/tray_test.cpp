@@ -26,8 +26,7 @@ std::vector<BYTE> iconPixels(HICON icon) {
     return pixels;
 }
 
-// What reached the shell: each call as message, size, id, flags, callback message, tooltip,
-// balloon text, title, time-out, kind and picture; and the icon it carried.
+// Each call to the shell, with the picture and the icon it carried.
 std::vector<BYTE> connected, notConnected;
 std::vector<std::string> shellCalls;
 std::vector<HICON> shellIcons;
@@ -64,9 +63,8 @@ protected:
     void TearDown() override { removeTrayIcon(), DestroyWindow(app.mainWindow); }
 };
 
-// The two states' pictures, tooltips and balloons (a text beyond 255 characters cut, not dropped),
-// also for a new taskbar; each status icon released once the shell holds the next; 488 bytes, 504
-// with 64-bit handles.
+// Pictures, tooltips and balloons (a long text cut, not dropped), again for a new taskbar; each
+// status icon released once the shell holds the next.
 TEST_F(Tray, PictureTooltipAndBalloonFollowTheLastStatus) {
     HICON icons[] = {loadTrayIcon(108), loadTrayIcon(112)};
     connected = iconPixels(icons[0]), notConnected = iconPixels(icons[1]);

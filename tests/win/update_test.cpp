@@ -17,9 +17,8 @@ using namespace dialogtest;
 
 namespace {
 
-// Enabled (+) or not: the choices, buttons and labels (the download and check steps last); shown
-// (v) or not: the search button and the marks 1059, 1060, 1067, 1062, 1068; the three choices
-// taken; texts; the bar.
+// Enabled (+) or not: choices, buttons, labels; shown (v) or not: the search button and the marks;
+// the choices taken; texts; the bar.
 std::string state(HWND page) {
     std::string s;
     for (int id :
@@ -38,10 +37,8 @@ std::string state(HWND page) {
     return s + "|" + std::to_string(SendDlgItemMessageA(page, IDC_UPDATE_BAR, PBM_GETPOS, 0, 0));
 }
 
-// The install's file calls refused from the step named on: 1 making Nimbara.new, 2 writing the file
-// made last (a byte short), 3 flushing, 4 moving the program to the backup, 5 moving Nimbara.new
-// to the program, 6 that and moving the backup back, 7 MoveFileExA not implemented at all. The
-// share mode Nimbara.new was made with, and the renames asked for with their flags.
+// File calls refused at step: 1 making Nimbara.new, 2 writing (a byte short), 3 flushing, 4 the
+// backup rename, 5 the rename into place, 6 that and the way back, 7 MoveFileExA not implemented.
 int refusedStep = 0;
 HANDLE madeLast = nullptr;
 DWORD newShare = 99;
@@ -95,10 +92,9 @@ std::string contentOf(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// The search finds the installed version, then a newer one: its location (no web address) is
-// refused, its lower-case checksum never matches, a new program not written in place leaves the
-// old one there and starts nothing; size "0" stops nothing. The link opens only a web page the
-// service names, else the change log. InstallDir counts only when it names a folder.
+// The search finds the installed version, then a newer one: a location without a web address is
+// refused, a lower-case checksum never matches, a failed install starts nothing. The link opens
+// only a web page the service names, else the change log.
 TEST_F(Dialog, UpdatePage) {
     const std::string dir = std::string(getenv("TEMP")) + "\\update-test",
                       host = provider::host("http");
@@ -185,8 +181,7 @@ DWORD WINAPI cutModulePath(HMODULE, LPSTR path, DWORD size) {
     return size;
 }
 
-// Each install step refused in turn, from none on, in a folder with the program, a backup and a
-// Nimbara.new left over: what the folder holds after each, the renames with their flags, and the
+// Each install step refused in turn: the folder after each, the renames with their flags, and the
 // outcome (2: the program could not be put back).
 TEST_F(Dialog, InstallIsWholeOrNotDone) {
     const std::string temp = getenv("TEMP"), dir = temp + "\\install",
@@ -231,11 +226,9 @@ TEST_F(Dialog, InstallIsWholeOrNotDone) {
     refusedStep = 0;
 }
 
-// The download: no TEMP or one over 1000 characters asks nothing; one not answered, not a 200
-// answer, not saved or written short fails and leaves an earlier file; the progress from 0; nobody
-// else may change or delete it. The check: an announced SHA-256 digest must match too, in either
-// case; an unreadable download fails. InstallDir counts only when it names a folder with room for
-// the program's name; a module path cut short is none.
+// The download: no or too long a TEMP asks nothing; not answered, not 200 or written short fails;
+// the progress; nobody else may change it. The check: an announced SHA-256 must match too. An
+// InstallDir that is no folder with room for the name, or a cut module path, is none.
 TEST_F(Dialog, UpdateEngineSteps) {
     const std::string temp = getenv("TEMP"), download = temp + "\\Nimbara_update.exe",
                       body = "a\r\n\x1A"
@@ -305,11 +298,9 @@ TEST_F(Dialog, UpdateEngineSteps) {
     EXPECT_FALSE(installFolder(folder));
 }
 
-// The page runs the steps: the counter and bar during the download, the bar and buttons while it
-// asks for the restart and after it, the program started, an earlier backup kept when there was no
-// program. Refused at the check or cut short: its mark, and the download this run made leaves
-// TEMP; one from before stays when this run made none. Without TEMP nothing is asked. A program
-// that could not be put back is told where it is.
+// The page's run: counter and bar, the restart, an earlier backup kept. Refused or cut short: its
+// mark, and this run's download leaves TEMP. Without TEMP nothing is asked. A program that could
+// not be put back is told where it is.
 TEST_F(Dialog, UpdateSteps) {
     const std::string temp = getenv("TEMP"), download = temp + "\\Nimbara_update.exe",
                       dir = temp + "\\steps", program = dir + "\\Nimbara.exe", body = "abcde";
