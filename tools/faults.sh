@@ -78,7 +78,7 @@ configure() {
 build() {
   (cd "$tree" && cmake --build --preset native -j"$(nproc)" --target native_tests &&
     cmake --build --preset x86_64 -j"$(nproc)" --target $programs Nimbara Nimbara_next \
-      netprovider nimctl certinstall probe_child) >"$logs/build.log" 2>&1
+      netprovider nimctl certinstall) >"$logs/build.log" 2>&1
 }
 
 # Whether a program differs from the one built from the unchanged tree (linked without a time
@@ -86,7 +86,7 @@ build() {
 # everything it starts unchanged, cannot catch it, so it is not run.
 binaries() {
   md5sum "$native/tests/native/native_tests" "$win"/bin/{win_tests,win_tray_tests,win_service_tests}.exe \
-    "$win"/bin/{win_drive_tests,win_dialog_tests,e2e_tests,Nimbara,Nimbara_next,probe_child}.exe \
+    "$win"/bin/{win_drive_tests,win_dialog_tests,e2e_tests,Nimbara,Nimbara_next}.exe \
     "$win/bin/netprovider.dll"
 }
 differs() { ! grep -qxF "$(md5sum "$1")" "$scratch/pristine.md5"; }
@@ -96,7 +96,6 @@ changed() {
   e2e_tests) differs "$win/bin/e2e_tests.exe" || differs "$win/bin/Nimbara.exe" ||
     differs "$win/bin/Nimbara_next.exe" || differs "$win/bin/netprovider.dll" ;;
   win_drive_tests) differs "$win/bin/win_drive_tests.exe" || differs "$win/bin/netprovider.dll" ;;
-  win_tests) differs "$win/bin/win_tests.exe" || differs "$win/bin/probe_child.exe" ;;
   *) differs "$win/bin/$1.exe" ;;
   esac
 }

@@ -24,19 +24,15 @@ std::string checksum(const std::string& path, long* size = nullptr) {
 
 // The data with four bytes appended that give it the CRC-32 target (the register run backwards).
 std::string forgedToMatch(std::string data, uint32_t target) {
-    uint32_t table[256], end = ~target;
-    for (uint32_t i = 0; i < 256; ++i) {
-        table[i] = i;
-        for (int bit = 0; bit < 8; ++bit)
-            table[i] = table[i] & 1 ? table[i] >> 1 ^ 0xEDB88320 : table[i] >> 1;
-    }
+    const Crc32 crc; // a table entry is the register after one byte from zero
+    uint32_t end = ~target;
     for (int step = 0; step < 4; ++step) {
-        uint32_t i = 0;
-        while (table[i] >> 24 != end >> 24)
+        unsigned char i = 0;
+        while (crc.update(0, &i, 1) >> 24 != end >> 24)
             ++i;
-        end = (end ^ table[i]) << 8 | i;
+        end = (end ^ crc.update(0, &i, 1)) << 8 | i;
     }
-    end ^= Crc32().update(kCrc32Start, data.data(), data.size());
+    end ^= crc.update(kCrc32Start, data.data(), data.size());
     for (int shift = 0; shift < 32; shift += 8)
         data += static_cast<char>(end >> shift);
     return data;
@@ -60,9 +56,9 @@ HWND waitForDialog(const char* title, int control = 0) {
     return found;
 }
 
-// The silent setup installs the program, which connects from there. A skipped version opens the
-// dialog no more; a forged file is refused by its SHA-256; the next one is installed over a stale
-// backup and started. The silent uninstall leaves nothing but the settings.
+// The silent setup installs the program, which connects from there. A forged file is refused by
+// its SHA-256; the next one is installed over a stale backup and started. The silent uninstall
+// leaves nothing but the settings.
 TEST_F(Client, InstallUpdateUninstall) {
     const std::string built = control::clientPath(),
                       folder = getenv("TEMP") + std::string("\\installed"),
@@ -87,15 +83,6 @@ TEST_F(Client, InstallUpdateUninstall) {
     HANDLE old = startInstance("", folder + "\\Nimbara.exe");
     ASSERT_TRUE(control::sendCommand(IDM_CONNECT));
     EXPECT_NE(std::string::npos, readFile(netlog).find("add T: ")) << readFile(netlog);
-    provider::script({{fields + "1.0.1\r\n"}});
-    HANDLE rekey = run("/rekey");
-    HWND page = waitForDialog("Eigenschaften Ihrer Nimbara", IDC_UPDATE_SKIP);
-    ASSERT_NE(nullptr, page); // the Update page, with its choices
-    SendDlgItemMessageA(page, IDC_UPDATE_SKIP, BM_CLICK, 0, 0);
-    PostMessageA(page, WM_COMMAND, IDC_UPDATE_RUN, 0);
-    EXPECT_EQ(0u, control::waitExit(rekey, kTimeout));
-    EXPECT_EQ("1.0.1", reg::get("UpdateIgnoreVersion"));
-    runToEnd("/rekey"); // ends: no dialog holds the forwarded command
 
     // The running program made to pass for the next one by its CRC-32, the next one's SHA-256
     // announced: refused at the check, and the download deleted.
@@ -108,7 +95,7 @@ TEST_F(Client, InstallUpdateUninstall) {
     provider::script({{fields + "1.0.2\r\nChecksum-SHA256: " + sha.finishHex() + "\r\n"},
                       {"", false, linuxNext.substr(0, linuxNext.size() - 4) + forged}});
     run("/rekey");
-    page = waitForDialog("Eigenschaften Ihrer Nimbara", IDC_UPDATE_RUN);
+    HWND page = waitForDialog("Eigenschaften Ihrer Nimbara", IDC_UPDATE_RUN);
     PostMessageA(page, WM_COMMAND, IDC_UPDATE_RUN, 0);
     EXPECT_TRUE(
         waitFor([&] { return IsWindowVisible(GetDlgItem(page, IDC_UPDATE_CHECK_FAILED)); }));
@@ -136,9 +123,9 @@ TEST_F(Client, InstallUpdateUninstall) {
     EXPECT_TRUE(
         waitFor([&] { return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES; }));
     EXPECT_TRUE(control::waitForNoClient(kTimeout));
-    EXPECT_EQ("-|-|-|1.0.1",
-              reg::get("Nimbara", kRunKey) + "|" + reg::get("DisplayName", kUninstallKey) + "|" +
-                  reg::get("", kNameSpaceKey) + "|" + reg::get("UpdateIgnoreVersion"));
+    EXPECT_EQ("-|-|-|5", reg::get("Nimbara", kRunKey) + "|" +
+                             reg::get("DisplayName", kUninstallKey) + "|" +
+                             reg::get("", kNameSpaceKey) + "|" + reg::get("ForceMethod"));
 }
 
 } // namespace

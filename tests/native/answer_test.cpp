@@ -72,9 +72,7 @@ TEST(LineSplitter, ChunkBordersAndShortLines) {
 }
 
 TEST(FieldAnswer, FieldsCredentialsAndUpdates) {
-    // A field is split at its first colon after any leading ones; a later line overrides an
-    // earlier one; names match exactly; an empty value still counts as sent. Credentials are
-    // cut at their first CR or LF, other values lose their first and last character.
+    // Split at the first colon after leading ones; the later line counts; credentials cut at CR/LF.
     FieldAnswer ok = fieldAnswer("Name: first\r\n::Name: dav user\rx\r\nPassword:\r\nno colon\r\n"
                                  "Share: home\nStatus: 500\r\nStatus: 200\r\nMessage: x:y\n");
     EXPECT_TRUE(completeCredentials(ok));

@@ -22,8 +22,7 @@ TEST(DriveRules, LowestDriveOfAMask) {
 
 // The shell link as the shell reads it; lengths count up to the 16-bit limit.
 TEST(DriveRules, WebFolderLinkFile) {
-    // The header; the ID list's size, My Computer, the web folders; the folder's size, mark, 16
-    // zeros and 0x10; its name and address, counted; the list's end, the terminal block.
+    // Header; ID list: My Computer, web folders, the folder item; the list's end, terminal block.
     const std::string expected =
         "4C0000000114020000000000C00000000000004601000000" + std::string(72, '0') + "01000000" +
         std::string(24, '0') + "520014001F50E04FD020EA3A6910A2D808002B30309D" +

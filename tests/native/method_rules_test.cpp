@@ -15,8 +15,7 @@ TEST(MethodRules, SslPreferenceAndBasicAuth) {
     for (auto [ssl, preferred] : {std::pair{-1, true}, {1, true}, {0, false}, {2, false}})
         EXPECT_EQ(preferred, sslPreferredFrom(dword(ssl))) << ssl;
 
-    // UseBasicAuth (there, not 0), BasicAuthLevel (2 where it counts and is there),
-    // DisableBasicOverClearChannel (0 where there); Basic allowed without and with the level.
+    // The three settings; Basic allowed without and with the level.
     const int64_t cases[][5] = {{-1, -1, -1, 0, 0}, {0, -1, -1, 0, 0}, {2, -1, -1, 1, 1},
                                 {1, 2, -1, 1, 1},   {1, 1, -1, 1, 0},  {1, 3, -1, 1, 0},
                                 {-1, 2, -1, 0, 0},  {1, -1, 0, 1, 1},  {1, 2, 1, 0, 0},

@@ -36,11 +36,12 @@ inline void remove(std::initializer_list<const char*> names, const char* key = k
         RegDeleteKeyValueA(HKEY_CURRENT_USER, key, name);
 }
 // "TYPE:bytes" of the value as the registry holds it; "" when there is none.
-inline std::string raw(const char* name, const char* key = kProduct) {
+inline std::string raw(const char* name, const char* key = kProduct,
+                       HKEY root = HKEY_CURRENT_USER) {
     char buffer[1024];
     DWORD size = sizeof buffer, type = 0;
-    if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type, buffer,
-                     &size) != ERROR_SUCCESS)
+    if (RegGetValueA(root, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type, buffer, &size) !=
+        ERROR_SUCCESS)
         return "";
     return std::to_string(type) + ":" + std::string(buffer, size);
 }

@@ -37,8 +37,7 @@ protected:
             ;
     }
 
-    // Sends the message, connected or not, and returns what it did: recorded calls, posted
-    // messages, an answer other than 0, then "connected" if it still is.
+    // Sends the message: recorded calls, posted messages, a non-zero answer, still connected.
     std::string send(UINT message, WPARAM wParam, LPARAM lParam, bool connected) {
         recording::reset();
         app.connected = connected;

@@ -1,65 +1,89 @@
-// The OS probe and the method under each Windows version Wine reports, in a child program each.
+// The OS probe and the connection method with Windows' answers scripted: the version record (its
+// extended form refused, as before NT 4 SP6 and on 95/98/Me, or refused altogether), the native
+// architecture beside a plain GetSystemInfo that answers x86, and the registry as it stands.
+#include "base/osprobe.h"
+#include "core/method.h"
+#include "iat.h"
 #include "registry_access.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <fstream>
+#include <cstdio>
 #include <string>
-#include <process.h>
+#include <tuple>
 
 namespace {
 
-const char* kWebClient = "SYSTEM\\CurrentControlSet\\Services\\WebClient\\Parameters";
-const char* kInternet = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-const long kAbsent = -1;
+struct Answers {
+    DWORD platform, major, minor, build;
+    const char* servicePack;
+    WORD suite;
+    BYTE type;
+    bool extended, answers;
+    WORD architecture;
+} os;
 
-void setDword(HKEY root, const char* subKey, const char* name, long v) {
-    v == kAbsent ? void(RegDeleteKeyValueA(root, subKey, name))
-                 : reg::set(name, DWORD(v), subKey, root);
+BOOL WINAPI scriptedVersion(OSVERSIONINFOA* v) {
+    bool extended = v->dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXA);
+    if (!os.answers || (extended && !os.extended) ||
+        (!extended && v->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)))
+        return FALSE;
+    v->dwPlatformId = os.platform, v->dwMajorVersion = os.major, v->dwMinorVersion = os.minor;
+    v->dwBuildNumber = os.build;
+    snprintf(v->szCSDVersion, sizeof v->szCSDVersion, "%s", os.servicePack);
+    if (extended)
+        reinterpret_cast<OSVERSIONINFOEXA*>(v)->wSuiteMask = os.suite,
+        reinterpret_cast<OSVERSIONINFOEXA*>(v)->wProductType = os.type;
+    return TRUE;
+}
+void WINAPI nativeInfo(SYSTEM_INFO* system) {
+    *system = {}, system->wProcessorArchitecture = os.architecture, system->wProcessorLevel = 9;
+}
+void WINAPI plainInfo(SYSTEM_INFO* system) {
+    *system = {}, system->wProcessorLevel = 9;
+}
+decltype(&GetProcAddress) realProcAddress;
+FARPROC WINAPI procAddress(HMODULE module, LPCSTR name) {
+    return strcmp(name, "GetNativeSystemInfo")
+               ? realProcAddress(module, name)
+               : reinterpret_cast<FARPROC>(reinterpret_cast<void*>(nativeInfo));
 }
 
-// Wine version, the five settings; what the child sees: version, edition, 64-bit, method, remote
-// name. Wine 8's "win7" is a 6.1 server.
-const struct {
-    const char* version;
-    long forceMethod, ssl, useBasicAuth, basicAuthLevel, disableOverClear;
-    const char* seen;
-} kScenarios[] = {
-    {"nt40", kAbsent, kAbsent, kAbsent, kAbsent, kAbsent, "4.0 1006 1 2"},
-    {"win98", kAbsent, 0, kAbsent, kAbsent, kAbsent, "4.10 1004 1 1"},
-    {"win2k", 3, kAbsent, kAbsent, kAbsent, kAbsent, "5.0 1011 1 3 http:\\\\h\\s"}, // forced
-    {"winxp", kAbsent, kAbsent, 1, 0, kAbsent, "5.1 1016 1 5 http:\\\\h\\s"},
-    {"winxp", kAbsent, kAbsent, 1, kAbsent, 1, "5.1 1016 1 3 http:\\\\h\\s"},
-    {"vista", kAbsent, kAbsent, 1, kAbsent, kAbsent, "6.0 1029 1 6 https://h/s"},
-    {"win2008", kAbsent, 0, 1, 1, kAbsent, "6.0 1038 1 3 http://h/s"},
-    {"win7", kAbsent, kAbsent, kAbsent, kAbsent, kAbsent, "6.1 1009 1 4 https://h/s"},
-};
-
-TEST(OsProbe, EditionAndMethodUnderEachVersion) {
-    const char* key = "Software\\Wine\\AppDefaults\\probe_child.exe";
-    std::string child = std::string("Z:") + getenv("NIMBARA_BIN") + "/probe_child.exe";
-    std::replace(child.begin(), child.end(), '/', '\\');
-    for (const auto& s : kScenarios) {
-        setDword(HKEY_CURRENT_USER, reg::kProduct, "ForceMethod", s.forceMethod);
-        setDword(HKEY_CURRENT_USER, reg::kProduct, "SSL", s.ssl);
-        setDword(HKEY_LOCAL_MACHINE, kWebClient, "UseBasicAuth", s.useBasicAuth);
-        setDword(HKEY_LOCAL_MACHINE, kWebClient, "BasicAuthLevel", s.basicAuthLevel);
-        setDword(HKEY_CURRENT_USER, kInternet, "DisableBasicOverClearChannel", s.disableOverClear);
-        reg::set("Version", s.version, key);
-        DeleteFileA("probe.out"); // nothing left from the version before
-        EXPECT_EQ(0, _spawnl(_P_WAIT, child.c_str(), child.c_str(), "probe.out", nullptr));
-        RegDeleteTreeA(HKEY_CURRENT_USER, key);
-        // Windows' version and the probe's, with all bits of the build (98: 4.10 in its high word).
-        std::ifstream out("probe.out");
-        std::string windows, probe, rest;
-        std::getline(out >> windows >> probe, rest);
-        EXPECT_EQ(windows, probe) << s.seen;
-        EXPECT_EQ(s.seen, windows.substr(0, windows.rfind('.')) + rest);
+// What Windows answers and the user's DisableBasicOverClearChannel (UseBasicAuth is 1, NT 4's
+// "ProductType" 80 bytes); what the probe makes of it: version, edition, 64-bit, the method.
+TEST(OsProbe, EditionAndMethodFromWhatWindowsAnswers) {
+    const std::tuple<Answers, DWORD, const char*> cases[] = {
+        {{2, 5, 1, 2600, "", 0x200, 1, true, false, 9}, 0, "0.0.0 1000 0 3"}, // nothing answered
+        {{2, 4, 0, 1381, "Service Pack 5", 0, 0, false, true, 0}, 0, "4.0.1381 1009 0 2"},
+        {{1, 4, 0, 0x040003B6, " B", 0, 0, false, true, 0}, 0, "4.0.67109814 1002 0 2"},
+        {{2, 5, 1, 2600, "", 0x200, 1, true, true, 0}, 0, "5.1.2600 1017 0 5"}, // XP Home
+        {{2, 5, 1, 2600, "", 0, 1, true, true, 0}, 1, "5.1.2600 1018 0 3"},
+        {{2, 5, 2, 3790, "", 0x2, 3, true, true, 9}, 0, "5.2.3790 1027 1 5"},  // x64
+        {{2, 5, 2, 3790, "", 0x80, 2, true, true, 6}, 0, "5.2.3790 1025 1 5"}, // Itanium
+        {{2, 6, 1, 7601, "", 0x80, 3, true, true, 9}, 0, "6.1.7601 1009 1 6"}};
+    ImportRedirect version("kernel32.dll", "GetVersionExA", scriptedVersion);
+    ImportRedirect plain("kernel32.dll", "GetSystemInfo", plainInfo);
+    ImportRedirect native("kernel32.dll", "GetProcAddress", procAddress, &realProcAddress);
+    const char* webClient = "SYSTEM\\CurrentControlSet\\Services\\WebClient\\Parameters";
+    const char* options = "SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
+    const std::string before = reg::raw("ProductType", options, HKEY_LOCAL_MACHINE);
+    reg::setBytes("ProductType", REG_SZ, "LanmanNT" + std::string(72, '\0'), options,
+                  HKEY_LOCAL_MACHINE);
+    reg::set("UseBasicAuth", 1, webClient, HKEY_LOCAL_MACHINE);
+    for (const auto& [answers, disableOverClear, seen] : cases) {
+        os = answers;
+        reg::set("DisableBasicOverClearChannel", disableOverClear,
+                 "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
+        OsProbe p;
+        EXPECT_EQ(seen, std::to_string(p.majorVersion()) + "." + std::to_string(p.minorVersion()) +
+                            "." + std::to_string(p.buildNumber()) + " " +
+                            std::to_string(p.editionCode()) + " " + std::to_string(p.is64Bit()) +
+                            " " + std::to_string(selectConnectionMethod()));
     }
-    setDword(HKEY_LOCAL_MACHINE, kWebClient, "UseBasicAuth", kAbsent);
-    setDword(HKEY_LOCAL_MACHINE, kWebClient, "BasicAuthLevel", kAbsent);
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, webClient, "UseBasicAuth");
+    before.empty()
+        ? void(RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, options, "ProductType"))
+        : reg::setBytes("ProductType", REG_SZ, before.substr(2), options, HKEY_LOCAL_MACHINE);
 }
 
 } // namespace

@@ -53,8 +53,7 @@ TEST_F(Service, RequestPathKeyAndLength) {
     authenticate("u", "p");
     EXPECT_EQ("/other?type=REST.3&username=u&password=p&ClientVersion=1.0.0&key=2",
               provider::requests().at(1).path);
-    // Not forced: the key of the method Wine gets (no basic authentication, so 4). A stored
-    // password without a user name is not sent.
+    // Not forced: the key of Wine's method 4. A stored password without a user name is not sent.
     reg::remove({"ForceMethod", "DAVUser"});
     authenticateStored();
     EXPECT_EQ("/other?type=REST.3&username=&password=&ClientVersion=1.0.0&key=1",
@@ -189,41 +188,6 @@ TEST_F(Service, RekeyAndOffline) {
               "showStatus 1 connected Authentifizierungsdaten erfolgreich aktualisiert.;"
               "showStatus 3 connected Konnte die Authentifizierungsdaten nicht aktualisieren.;",
               recording::calls);
-}
-
-// The addresses the client sets its cookies for.
-std::vector<std::string> cookieUrls;
-decltype(&InternetSetCookieA) realSetCookie;
-BOOL WINAPI recordCookie(LPCSTR url, LPCSTR name, LPCSTR value) {
-    cookieUrls.push_back(url);
-    return realSetCookie(url, name, value);
-}
-
-TEST_F(Service, HttpClientGetAndFormPost) {
-    HttpClient defaultPort, form;
-    const std::string base = "http://" + provider::host("http") + "/";
-
-    // The cookie address has the port only when not the scheme's own (set before the request).
-    cookieUrls.clear();
-    ImportRedirect cookies("wininet.dll", "InternetSetCookieA", recordCookie, &realSetCookie);
-    ASSERT_TRUE(cookies);
-    ASSERT_TRUE(defaultPort.open("http://127.0.0.1/", nullptr, nullptr, "test"));
-    defaultPort.addCookie("session", "abc");
-    defaultPort.send("/x", Get, nullptr);
-    // A form POST: fields joined as they are, with the form content type.
-    ASSERT_TRUE(form.open(base.c_str(), nullptr, nullptr, "test"));
-    form.addFormField("a", "1", false), form.addFormField("b", "x%20y", false);
-    form.addCookie("session", "abc");
-    ASSERT_TRUE(form.send("/form?q=1", FormPost, nullptr));
-    EXPECT_EQ((std::vector<std::string>{"http://127.0.0.1/x", base + "form?q=1"}), cookieUrls);
-    std::vector<provider::Request> requests = provider::requests();
-    ASSERT_EQ(1u, requests.size());
-    EXPECT_EQ("POST /form?q=1 a=1&b=x%20y",
-              requests[0].method + " " + requests[0].path + " " + requests[0].body);
-    for (const char* line :
-         {"Content-Type: application/x-www-form-urlencoded", "Cookie: session=abc"})
-        EXPECT_NE(std::string::npos, requests[0].head.find(std::string("\r\n") + line + "\r\n"))
-            << requests[0].head;
 }
 
 // Whatever is thrown inside a request stays inside HttpClient: open and send report false.
