@@ -93,8 +93,8 @@ std::string contentOf(const std::string& path) {
 }
 
 // The search finds the installed version, then a newer one: a location without a web address is
-// refused, a lower-case checksum never matches, a failed install starts nothing. The link opens
-// only a web page the service names, else the change log.
+// refused, a lower-case checksum never matches. The link opens only a web page the service names,
+// else the change log. A skipped version is stored, and the dialog closes.
 TEST_F(Dialog, UpdatePage) {
     const std::string dir = std::string(getenv("TEMP")) + "\\update-test",
                       host = provider::host("http");
@@ -218,7 +218,7 @@ TEST_F(Dialog, InstallIsWholeOrNotDone) {
 
 // The download: no or too long a TEMP asks nothing; not answered, not 200 or written short fails;
 // the progress; nobody else may change it. The check: an announced SHA-256 must match too. An
-// InstallDir that is no folder with room for the name, or a cut module path, is none.
+// InstallDir that is no folder with room for the name is none: the program's own folder counts.
 TEST_F(Dialog, UpdateEngineSteps) {
     const std::string temp = getenv("TEMP"), download = temp + "\\Nimbara_update.exe",
                       body = "a\r\n\x1A"
