@@ -23,6 +23,8 @@ setup)
   # any test program can be the first.
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+  # A letter mapped by a run that was stopped half-way stays in the prefix: free it again.
+  find "$WINEPREFIX/dosdevices" -maxdepth 1 -type l -name '?:' ! -name c: ! -name z: -delete
   nimbara_demo_drive "$(dirname "$WINEPREFIX")/demo-drive"
   if [ -n "${3:-}" ]; then # the test network provider, before a program loads mpr
     nimbara_register_netprovider "$3" || exit 1
