@@ -166,10 +166,12 @@ TEST_F(Dialog, UpdatePage) {
               provider::requests().at(2).path + "|" + reg::get("UpdateIgnoreVersion"));
 }
 
-// A long InstallDir that Windows calls a folder.
-decltype(&GetFileAttributesA) realAttributes;
+decltype(&GetFileAttributesA) realAttributes; // a long InstallDir that Windows calls a folder
 DWORD WINAPI longFolders(LPCSTR path) {
     return strlen(path) > 1000 ? FILE_ATTRIBUTE_DIRECTORY : realAttributes(path);
+}
+DWORD WINAPI cutModulePath(HMODULE, LPSTR path, DWORD size) { // cut: as long as the buffer
+    return memset(path, 'x', size), path[2] = '\\', path[size - 1] = '\0', size;
 }
 
 // Each install step refused in turn: the folder after each, the renames with their flags, and the
@@ -283,6 +285,8 @@ TEST_F(Dialog, UpdateEngineSteps) {
         reg::set("InstallDir", installDir);
         EXPECT_TRUE(installFolder(folder) && std::string(own) == folder) << installDir.size();
     }
+    ImportRedirect cut("kernel32.dll", "GetModuleFileNameA", &cutModulePath);
+    EXPECT_FALSE(installFolder(folder));
 }
 
 // The page's run: counter and bar, the restart, an earlier backup kept. Refused or cut short: its
